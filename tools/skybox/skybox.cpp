@@ -47,8 +47,7 @@ Colour SkyColour(float x, float y, float z) {
   const float sunLength = Length(0.0f, 0.3f, -1.0f);
   const float sun = std::max(0.0f, (0.3f * y - z) / sunLength);
 
-  if (y < 0.0f)
-    return Mix(groundFar, ground, std::pow(-y, 0.5f));
+  if (y < 0.0f) return Mix(groundFar, ground, std::pow(-y, 0.5f));
 
   Colour c = Mix(horizon, zenith, std::pow(y, 0.6f));
   c = Mix(c, sunGlow, 0.6f * std::pow(sun, 24.0f) + (sun > 0.9995f ? 1.0f : 0.0f));
@@ -66,51 +65,55 @@ Colour SkyColour(float x, float y, float z) {
 // +X, -X, +Y, -Y, +Z, -Z.
 std::array<float, 3> FaceDirection(int face, float s, float t) {
   switch (face) {
-  case 0: return {1.0f, -t, -s};
-  case 1: return {-1.0f, -t, s};
-  case 2: return {s, 1.0f, t};
-  case 3: return {s, -1.0f, -t};
-  case 4: return {s, -t, 1.0f};
-  default: return {-s, -t, -1.0f};
+    case 0:
+      return {1.0f, -t, -s};
+    case 1:
+      return {-1.0f, -t, s};
+    case 2:
+      return {s, 1.0f, t};
+    case 3:
+      return {s, -1.0f, -t};
+    case 4:
+      return {s, -t, 1.0f};
+    default:
+      return {-s, -t, -1.0f};
   }
 }
 
 uint8_t ToByte(float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); }
 
 void Put32(std::vector<uint8_t>& out, uint32_t v) {
-  for (int i = 0; i < 4; ++i)
-    out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
 }
 
 std::vector<uint8_t> Header(uint32_t size, uint32_t mips) {
   std::vector<uint8_t> h;
-  Put32(h, 0x20534444);                          // "DDS "
-  Put32(h, 124);                                 // header size
-  Put32(h, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000); // caps, height, width, pitch, format, mips
-  Put32(h, size);                                // height
-  Put32(h, size);                                // width
-  Put32(h, size * 4);                            // pitch
-  Put32(h, 0);                                   // depth
-  Put32(h, mips);                                // mip count
-  for (int i = 0; i < 11; ++i)
-    Put32(h, 0);
-  Put32(h, 32);          // pixel-format size
-  Put32(h, 0x40 | 0x1);  // RGB with alpha
-  Put32(h, 0);           // no four-character code
-  Put32(h, 32);          // bits per texel
-  Put32(h, 0x000000FF);  // red
-  Put32(h, 0x0000FF00);  // green
-  Put32(h, 0x00FF0000);  // blue
-  Put32(h, 0xFF000000);  // alpha
-  Put32(h, 0x1000 | 0x8 | 0x400000); // texture, complex, mip-mapped
-  Put32(h, 0xFE00);                  // cube map with all six faces
+  Put32(h, 0x20534444);                                // "DDS "
+  Put32(h, 124);                                       // header size
+  Put32(h, 0x1 | 0x2 | 0x4 | 0x8 | 0x1000 | 0x20000);  // caps, height, width, pitch, format, mips
+  Put32(h, size);                                      // height
+  Put32(h, size);                                      // width
+  Put32(h, size * 4);                                  // pitch
+  Put32(h, 0);                                         // depth
+  Put32(h, mips);                                      // mip count
+  for (int i = 0; i < 11; ++i) Put32(h, 0);
+  Put32(h, 32);                       // pixel-format size
+  Put32(h, 0x40 | 0x1);               // RGB with alpha
+  Put32(h, 0);                        // no four-character code
+  Put32(h, 32);                       // bits per texel
+  Put32(h, 0x000000FF);               // red
+  Put32(h, 0x0000FF00);               // green
+  Put32(h, 0x00FF0000);               // blue
+  Put32(h, 0xFF000000);               // alpha
+  Put32(h, 0x1000 | 0x8 | 0x400000);  // texture, complex, mip-mapped
+  Put32(h, 0xFE00);                   // cube map with all six faces
   Put32(h, 0);
   Put32(h, 0);
   Put32(h, 0);
   return h;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {
@@ -123,8 +126,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   uint32_t mips = 1;
-  while ((size >> (mips - 1)) > 1)
-    ++mips;
+  while ((size >> (mips - 1)) > 1) ++mips;
 
   std::vector<uint8_t> file = Header(static_cast<uint32_t>(size), mips);
   for (int face = 0; face < 6; ++face) {
@@ -153,8 +155,7 @@ int main(int argc, char** argv) {
         file.push_back(ToByte(level[i + 2]));
         file.push_back(255);
       }
-      if (n == 1)
-        break;
+      if (n == 1) break;
       const long half = n / 2;
       std::vector<float> next(static_cast<size_t>(half * half * 3));
       for (long y = 0; y < half; ++y)
