@@ -48,8 +48,8 @@ void GetErrorCodeDescription(HRESULT code, WCHAR* buffer, DWORD count) {
   if (count == 0) return;
   buffer[0] = L'\0';
   const DWORD size = std::min<DWORD>(count, 32767);
-  if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(code), 0x400, buffer, size, nullptr) !=
-      0) {
+  if (FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, static_cast<DWORD>(code),
+                     MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), buffer, size, nullptr) != 0) {
     return;
   }
   const WCHAR* text = Find(kDescriptions, code);

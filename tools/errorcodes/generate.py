@@ -197,7 +197,7 @@ def evaluate(text):
         return None
     try:
         return eval(x) & 0xFFFFFFFF  # only digits and operators reach here
-    except (SyntaxError, TypeError, ZeroDivisionError):
+    except (SyntaxError, TypeError, NameError, ZeroDivisionError):
         return None
 
 
@@ -229,11 +229,17 @@ def build_names():
                     table[0x80070000 | code] = WIN32_STATUS_NAMES.get(0x80070000 | code, name)
         table.update(names)
         counts.append((lo, hi, len(names)))
+    counts.append((0x80070001, 0x80073700, sum(1 for c in table if c >> 16 == 0x8007)))
     for code in SHARED:
-        joined = [name for prefix in SHARED_PREFIXES for name, v, header in VALUES
-                  if v == code and header in SHARED_HEADERS and name.startswith(prefix)]
-        table[code] = " & ".join(dict.fromkeys(joined))
+        table[code] = " & ".join(shared_names(code))
     return table, counts
+
+
+def shared_names(code):
+    """Every name the headers of several components give the code, the DirectInput one first."""
+    found = [name for prefix in SHARED_PREFIXES for name, v, header in VALUES
+             if v == code and header in SHARED_HEADERS and name.startswith(prefix)]
+    return list(dict.fromkeys(found))
 
 
 def description_facts():
@@ -264,8 +270,7 @@ def description_names(code, table):
     if (code >> 16) == 0x8007:  # DirectInput's codes built from Win32 ones
         return [name for name, v, header in VALUES if v == code and name.startswith("DIERR_")][:1]
     if code in (0x80040400, 0x80040401, 0x80040402) or 0x80040200 <= code <= 0x8004020B:
-        return [name for prefix in SHARED_PREFIXES for name, v, header in VALUES
-                if v == code and header in SHARED_HEADERS and name.startswith(prefix)]
+        return shared_names(code)
     return [table[code]]
 
 
@@ -281,7 +286,7 @@ def main():
     rows = []
     missing = []
     for code in description_codes(table):
-        names = list(dict.fromkeys(description_names(code, table)))
+        names = description_names(code, table)
         if not names or any(n not in sentences for n in names):
             missing.append("%08X %s" % (code, names))
             continue
