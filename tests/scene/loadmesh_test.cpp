@@ -67,7 +67,8 @@ TEST(LoadMesh, EmptyForZeroCountsAndMissingFiles) {
   MeshBytes zero;
   zero.Count(0).Count(0).Count(0).Count(0);
   const std::string missing = (std::filesystem::temp_directory_path() / "zr_scene_no_such.mesh").string();
-  for (const std::string& path : {zero.WriteFile("zero.mesh"), missing, std::string()}) {
+  const MeshBytes::TempFile zeroFile = zero.WriteFile("zero.mesh");
+  for (const std::string& path : {zeroFile.Path, missing, std::string()}) {
     const Mesh mesh = FileLoader().LoadMesh(path.c_str());
     EXPECT_TRUE(mesh.Vertices.empty()) << path;
     EXPECT_TRUE(mesh.Indices.empty()) << path;

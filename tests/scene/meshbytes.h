@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <unistd.h>
 
@@ -33,14 +34,24 @@ class MeshBytes {
   size_t Size() const { return Bytes.size(); }
   const unsigned char* Data() const { return reinterpret_cast<const unsigned char*>(Bytes.data()); }
 
-  // Writes the first size bytes (all by default) to a file of this process in the
-  // temporary directory.
-  std::string WriteFile(const std::string& name, size_t size = std::string::npos) const {
+  // A file of this process in the temporary directory, removed with the object.
+  class TempFile {
+   public:
+    explicit TempFile(std::string path) : Path(std::move(path)) {}
+    ~TempFile() { std::filesystem::remove(Path); }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+    const char* c_str() const { return Path.c_str(); }
+    const std::string Path;
+  };
+
+  // Writes the first size bytes (all by default).
+  TempFile WriteFile(const std::string& name, size_t size = std::string::npos) const {
     const std::filesystem::path path =
         std::filesystem::temp_directory_path() / ("zr_scene_" + std::to_string(getpid()) + "_" + name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(Bytes.data(), static_cast<std::streamsize>(std::min(size, Bytes.size())));
-    return path.string();
+    return TempFile(path.string());
   }
 
   std::string Bytes;

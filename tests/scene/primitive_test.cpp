@@ -73,7 +73,8 @@ TEST(Primitive, EveryKindBuildsItsGeometryAndEmptiesThreads) {
       .Vertex({4, 5, 6, 0, 0, 1, 1, 1})
       .Count(2)
       .Indices({0, 1});
-  const std::string path = file.WriteFile("kind.mesh");
+  const MeshBytes::TempFile written = file.WriteFile("kind.mesh");
+  const std::string& path = written.Path;
   const std::string missing = path + ".missing";
   struct Case {
     std::int32_t kind;
