@@ -129,8 +129,9 @@ bool BinaryReader::Inflate(const std::uint8_t* source, std::uint64_t sourceBytes
   if (inflateInit(&stream) != Z_OK) return false;
   stream.next_in = const_cast<Bytef*>(source);
   stream.avail_in = static_cast<uInt>(sourceBytes);
-  stream.next_out = static_cast<Bytef*>(target);
-  stream.avail_out = static_cast<uInt>(targetBytes);
+  Bytef spare;  // an empty array still needs room for inflate to find the stream's end
+  stream.next_out = targetBytes ? static_cast<Bytef*>(target) : &spare;
+  stream.avail_out = targetBytes ? static_cast<uInt>(targetBytes) : 1;
   int result = inflate(&stream, Z_FINISH);
   bool whole = result == Z_STREAM_END && stream.total_out == targetBytes;
   inflateEnd(&stream);
