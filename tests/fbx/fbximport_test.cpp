@@ -182,6 +182,36 @@ TEST(FbxImport, LayersResolveToOneValuePerPolygonVertexInEveryMapping) {
   }
 }
 
+// A file in the style real exporters write: comments, property templates, bare words,
+// exponents, values running over lines.
+TEST(FbxImport, ReadsAnAsciiFileAsExportersWriteIt) {
+  Imported file(FBX_CORPUS_DIR "/ascii/handwritten_7400.fbx");
+  ASSERT_TRUE(file.imported) << file.error;
+  ASSERT_EQ(file.Geometries(), 1);
+  FbxMesh* mesh = file.Mesh(0);
+  ASSERT_NE(mesh, nullptr);
+  EXPECT_STREQ(mesh->GetName(), "Tri");
+  ASSERT_EQ(mesh->GetControlPointsCount(), 3);
+  EXPECT_EQ(mesh->GetControlPoints()[1], FbxVector4(1.5, 0, 0));
+  EXPECT_EQ(mesh->GetControlPoints()[2], FbxVector4(0, 10, -0.25));
+  ASSERT_EQ(mesh->GetPolygonCount(), 1);
+  EXPECT_EQ(mesh->GetPolygonVertex(0, 2), 2);
+  FbxArray<FbxVector4> normals;
+  ASSERT_TRUE(mesh->GetPolygonVertexNormals(normals));
+  EXPECT_EQ(normals[2], FbxVector4(0, 0, 1));
+  FbxStringList names;
+  mesh->GetUVSetNames(names);
+  ASSERT_EQ(names.GetCount(), 1);
+  EXPECT_STREQ(names[0], "UVMap");
+  int major, minor, revision;
+  FbxManager* manager = FbxManager::Create();
+  FbxImporter* importer = FbxImporter::Create(manager, "");
+  ASSERT_TRUE(importer->Initialize(FBX_CORPUS_DIR "/ascii/handwritten_7400.fbx"));
+  ASSERT_TRUE(importer->GetFileVersion(major, minor, revision));
+  EXPECT_EQ(major * 100 + minor * 10 + revision, 740);
+  manager->Destroy();
+}
+
 TEST(FbxImport, GeometryClassesGiveTheirAttributeTypes) {
   Geometry mesh = Cube();
   Geometry curve;
