@@ -22,6 +22,8 @@ constexpr float FieldOfViewStep = 0.1f;
 
 // The smallest far-minus-near distance the perspective projection accepts.
 constexpr float MinDepthRange = 0.00001f;
+// The smallest width-to-height ratio it accepts.
+constexpr float MinAspectRatio = 0.00001f;
 
 // The frame with forward along row 2 of M, right = Up x forward, up = forward x right,
 // and M's position.
@@ -134,7 +136,8 @@ void Camera::SetProjection(float NearZ, float FarZ, float FieldOfView, float Asp
   this->NearZ = NearZ;
   this->FarZ = FarZ;
   this->FieldOfView = FieldOfView;
-  this->AspectRatio = AspectRatio;
+  // A window with no width or height has no aspect; the last usable one stays.
+  if (std::isfinite(AspectRatio) && AspectRatio > MinAspectRatio) this->AspectRatio = AspectRatio;
   if (this->NearZ <= 0.0f) this->NearZ = 0.1f;
   // Covers a far plane at or before the near plane and one too close behind it.
   if (this->FarZ - this->NearZ <= MinDepthRange) this->FarZ = this->NearZ + 0.1f;

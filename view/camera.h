@@ -22,7 +22,8 @@ class Camera {
   // A move along the camera's own right, up and forward axes.
   void Translate(float X, float Y, float Z);
   // The projection from the four values, clamped: NearZ above 0, FarZ above NearZ,
-  // FieldOfView (degrees) within 1 to 179.
+  // FieldOfView (degrees) within 1 to 179; an AspectRatio that is not a positive
+  // number (a window of zero width or height) leaves the previous one.
   void SetProjection(float NearZ, float FarZ, float FieldOfView, float AspectRatio);
   // Face the point at once.
   void LookAt(const DirectX::XMVECTOR& Target);

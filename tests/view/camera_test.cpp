@@ -116,6 +116,17 @@ TEST(Camera, SetProjectionClamps) {
   }
 }
 
+TEST(Camera, SetProjectionKeepsTheLastUsableAspectRatio) {
+  for (float aspect : {0.0f, -1.0f, std::nanf(""), 1.0f / 0.0f}) {
+    Camera camera = MakeCamera();
+    camera.SetProjection(0.1f, 1000, 90, 2);
+    camera.SetProjection(0.1f, 1000, 90, aspect);
+    EXPECT_EQ(camera.GetAspectRatio(), 2) << aspect;
+    ExpectMatrixNear(camera.GetProjection(), XMMatrixPerspectiveFovLH(XM_PIDIV2, 2, 0.1f, 1000), 1e-6f,
+                     "aspect " + std::to_string(aspect));
+  }
+}
+
 TEST(Camera, TranslateMovesAlongItsOwnAxes) {
   const struct { float x, y, z; } steps[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {-2, 0.5f, 3}};
   for (const auto& s : steps) {

@@ -1,8 +1,9 @@
-// The key table and the left button for the camera tests, standing in for the
-// window procedure's table and the asynchronous key state.
+// The key table for the camera tests, standing in for the window procedure's; the
+// left button goes through the Windows stand-in's input injection.
 #include "input_stub.h"
 
 #include <windows.h>
+#include <zr_win32.h>
 
 #include <array>
 
@@ -10,20 +11,15 @@
 
 namespace {
 std::array<bool, 25> Keys{};
-bool LeftButton = false;
 }  // namespace
 
 namespace test_input {
 void Press(int Slot) { Keys.at(Slot) = true; }
 void ReleaseAll() {
   Keys.fill(false);
-  LeftButton = false;
+  SetLeftButton(false);
 }
-void SetLeftButton(bool Down) { LeftButton = Down; }
+void SetLeftButton(bool Down) { zr::win32::InjectMouseButton(nullptr, VK_LBUTTON, Down); }
 }  // namespace test_input
 
 bool IsKeyDown(int Slot) { return Keys.at(Slot); }
-
-SHORT WINAPI GetAsyncKeyState(int virtualKey) {
-  return virtualKey == VK_LBUTTON && LeftButton ? SHORT(0x8000) : SHORT(0);
-}
