@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "view/keystate.h"
+#include "app/windowproc.h"
 
 using namespace DirectX;
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <string>
 
-#include "input_stub.h"
+#include "test_input.h"
 
 using namespace DirectX;
 
