@@ -168,6 +168,18 @@ TEST(Camera, RollSurvivesTheLevellingAndLaterTurns) {
   ExpectSoundFrame(camera, "rolled and turned");
   for (int i = 0; i < 50; ++i) camera.Rotate(0, 0, -0.01f);
   EXPECT_NEAR(Row(camera, 0)[1], 0, 1e-4f) << "rolling back levels the camera";
+
+  // Steering reads the rolled axes and still comes round to the target.
+  Camera rolled = MakeLevelCamera();
+  rolled.Rotate(0, 0, 1.2f);
+  const XMVECTOR target = XMVectorSet(-6, 8, 2, 1);
+  for (int frame = 0; frame < 3000; ++frame) rolled.TurnTo(target, 0.02f);
+  const XMVECTOR toTarget = XMVector3Normalize(XMVectorSubtract(target, rolled.GetWorld().r[3]));
+  EXPECT_GT(XMVectorGetX(XMVector3Dot(rolled.GetWorld().r[2], toTarget)), 0.9999f);
+  EXPECT_NEAR(XMVectorGetX(XMVector3Dot(rolled.GetWorld().r[0],
+                                        XMVector3Normalize(XMVector3Cross(XMVectorSet(0, 1, 0, 0), toTarget)))),
+              std::cos(1.2f), 1e-3f)
+      << "the roll is kept while steering";
 }
 
 TEST(Camera, BuildLookAtMatrixAndSetRotation) {
