@@ -1,10 +1,9 @@
 // Moving and turning the instances of a Primitive, and the per-frame keyboard update.
 #include "scene/primitive.h"
 
-using namespace DirectX;
+#include "app/windowproc.h"
 
-// The held-key table of the window procedure, addressed by slot.
-bool IsKeyDown(int slot);
+using namespace DirectX;
 
 namespace {
 

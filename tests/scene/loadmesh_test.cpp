@@ -53,7 +53,7 @@ struct Fixture {
   }
 };
 
-TEST(LoadMesh, ReadsEveryFieldAndFlipsV) {
+TEST(SceneLoadMesh, ReadsEveryFieldAndFlipsV) {
   Fixture f;
   const Mesh mesh = FileLoader().LoadMesh(f.bytes.WriteFile("whole.mesh").c_str());
   ASSERT_EQ(mesh.Vertices.size(), 3u);
@@ -63,7 +63,7 @@ TEST(LoadMesh, ReadsEveryFieldAndFlipsV) {
   EXPECT_EQ(mesh.Indices, (std::vector<std::uint32_t>{2, 0, 1}));
 }
 
-TEST(LoadMesh, EmptyForZeroCountsAndMissingFiles) {
+TEST(SceneLoadMesh, EmptyForZeroCountsAndMissingFiles) {
   MeshBytes zero;
   zero.Count(0).Count(0).Count(0).Count(0);
   const std::string missing = (std::filesystem::temp_directory_path() / "zr_scene_no_such.mesh").string();
@@ -77,7 +77,7 @@ TEST(LoadMesh, EmptyForZeroCountsAndMissingFiles) {
   EXPECT_TRUE(none.Vertices.empty());
 }
 
-TEST(LoadMesh, TextureNamesAreSkippedByTheirSizes) {
+TEST(SceneLoadMesh, TextureNamesAreSkippedByTheirSizes) {
   // Texture names that look like counts and records change nothing.
   MeshBytes plain, named;
   plain.Name("m").Count(0).Count(1).Vertex(Records[0]).Count(1).Indices({0, 0, 0});
@@ -99,7 +99,7 @@ TEST(LoadMesh, TextureNamesAreSkippedByTheirSizes) {
   EXPECT_EQ(a.Indices, b.Indices);
 }
 
-TEST(LoadMesh, IndexFieldHoldingTheIndexCountLoadsWhole) {
+TEST(SceneLoadMesh, IndexFieldHoldingTheIndexCountLoadsWhole) {
   // The exporter writes its index count (6) into the field and then exactly 6 indices.
   MeshBytes bytes;
   bytes.Name("two.mesh").Count(0).Count(3);
@@ -110,7 +110,7 @@ TEST(LoadMesh, IndexFieldHoldingTheIndexCountLoadsWhole) {
   EXPECT_EQ(mesh.Indices, (std::vector<std::uint32_t>{0, 1, 2, 2, 1, 0}));
 }
 
-TEST(LoadMesh, TruncatedFileYieldsWhatItHolds) {
+TEST(SceneLoadMesh, TruncatedFileYieldsWhatItHolds) {
   // Cut the fixture at every length, through a file for each: the vertices are the whole
   // records present, the indices those present, and nothing else appears.
   Fixture f;
@@ -127,7 +127,7 @@ TEST(LoadMesh, TruncatedFileYieldsWhatItHolds) {
   }
 }
 
-TEST(LoadMesh, CountsBeyondTheFileAllocateNothingLarge) {
+TEST(SceneLoadMesh, CountsBeyondTheFileAllocateNothingLarge) {
   struct Case {
     const char* name;
     MeshBytes bytes;

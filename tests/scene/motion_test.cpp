@@ -6,9 +6,9 @@
 #include <initializer_list>
 #include <vector>
 
+#include "app/windowproc.h"
 #include "engine/pipeline.h"
 #include "scene/primitive.h"
-#include KEYS_HEADER
 
 using namespace DirectX;
 
@@ -32,7 +32,7 @@ XMMATRIX Rows(XMFLOAT4 r0, XMFLOAT4 r1, XMFLOAT4 r2, XMFLOAT4 r3) {
   return XMMATRIX(XMLoadFloat4(&r0), XMLoadFloat4(&r1), XMLoadFloat4(&r2), XMLoadFloat4(&r3));
 }
 
-TEST(Motion, TranslateMovesAlongTheInstanceAxes) {
+TEST(SceneMotion, TranslateMovesAlongTheInstanceAxes) {
   Pipeline pipeline;
   Primitive p(Point, &pipeline.state, nullptr, false);
   p.AddInstance(XMFLOAT3(0, 0, 0));
@@ -49,7 +49,7 @@ TEST(Motion, TranslateMovesAlongTheInstanceAxes) {
   EXPECT_NEAR(moved.z, -2, 1e-5f);
 }
 
-TEST(Motion, RotateMultipliesXThenYThenZOnTheLeft) {
+TEST(SceneMotion, RotateMultipliesXThenYThenZOnTheLeft) {
   Pipeline pipeline;
   Primitive p(Point, &pipeline.state, nullptr, false);
   const XMMATRIX start = XMMatrixMultiply(XMMatrixScaling(1, 2, 3), XMMatrixTranslation(4, 5, 6));
@@ -67,7 +67,7 @@ TEST(Motion, RotateMultipliesXThenYThenZOnTheLeft) {
   EXPECT_NEAR(p.GetInstancePosition(0).z, 6, 1e-5f);
 }
 
-TEST(Motion, LookAt) {
+TEST(SceneMotion, LookAt) {
   struct Case {
     const char* name;
     XMFLOAT3 position;
@@ -107,7 +107,7 @@ TEST(Motion, LookAt) {
   EXPECT_GT(XMVectorGetY(m.r[1]), 0);           // up stays up
 }
 
-TEST(Motion, TurnTowards) {
+TEST(SceneMotion, TurnTowards) {
   Pipeline pipeline;
   Primitive p(Point, &pipeline.state, nullptr, false);
   const XMMATRIX start = XMMatrixMultiply(XMMatrixRotationY(0.4f), XMMatrixTranslation(1, 1, 1));
@@ -151,7 +151,7 @@ void UpdateHolding(Primitive& p, std::initializer_list<int> slots) {
   for (int slot : slots) ClearKey(slot);
 }
 
-TEST(Motion, UpdateFollowsTheKeySlots) {
+TEST(SceneMotion, UpdateFollowsTheKeySlots) {
   struct Case {
     const char* name;
     std::vector<int> slots;

@@ -64,7 +64,7 @@ TEST(SceneRecords, LayoutAndValueSemantics) {
   EXPECT_EQ(b.Vertices.size(), 2u);
 }
 
-TEST(Primitive, EveryKindBuildsItsGeometryAndEmptiesThreads) {
+TEST(ScenePrimitive, EveryKindBuildsItsGeometryAndEmptiesThreads) {
   MeshBytes file;
   file.Name("m")
       .Count(0)
@@ -114,7 +114,7 @@ TEST(Primitive, EveryKindBuildsItsGeometryAndEmptiesThreads) {
   }
 }
 
-TEST(Primitive, DefaultIsEmpty) {
+TEST(ScenePrimitive, DefaultIsEmpty) {
   Primitive p;
   EXPECT_TRUE(p.Geometry.Vertices.empty());
   EXPECT_TRUE(p.Instances.empty());
@@ -124,7 +124,7 @@ TEST(Primitive, DefaultIsEmpty) {
   EXPECT_EQ(std::memcmp(&s, zeros, 64), 0);
 }
 
-TEST(Shapes, PointAndAxes) {
+TEST(SceneShapes, PointAndAxes) {
   Pipeline pipeline;
   Primitive point(Point, &pipeline.state, nullptr, false);
   const Vertex white{XMFLOAT3(0, 0, 0), XMFLOAT4(1, 1, 1, 1), XMFLOAT2(1, 1), XMFLOAT3(1, 1, 1)};
@@ -148,7 +148,7 @@ TEST(Shapes, PointAndAxes) {
 
 XMVECTOR Load(const XMFLOAT3& f) { return XMLoadFloat3(&f); }
 
-TEST(Shapes, CubeFacesWindingAndReversal) {
+TEST(SceneShapes, CubeFacesWindingAndReversal) {
   Pipeline pipeline;
   Primitive outward(Cube, &pipeline.state, nullptr, false);
   Primitive reversed(Cube, &pipeline.state, nullptr, true);
@@ -201,7 +201,7 @@ TEST(Shapes, CubeFacesWindingAndReversal) {
   EXPECT_EQ(used.size(), 24u);
 }
 
-TEST(Shapes, SkyCubeHolderBuildsOnlyForKindCube) {
+TEST(SceneShapes, SkyCubeHolderBuildsOnlyForKindCube) {
   Pipeline pipeline;
   Primitive cube(Cube, &pipeline.state, nullptr, false);
   SkyCubeHolder sky(&pipeline.state, Cube, L"no_such_sky.dds");
@@ -229,7 +229,7 @@ TEST(Shapes, SkyCubeHolderBuildsOnlyForKindCube) {
   EXPECT_EQ(*bare.GetTextureView(), nullptr);
 }
 
-TEST(Primitive, InstanceOperations) {
+TEST(ScenePrimitive, InstanceOperations) {
   Pipeline pipeline;
   Primitive cube(Cube, &pipeline.state, nullptr, true);
   for (int i = 0; i < 100; ++i) cube.AddInstance(XMFLOAT3(float(i), float(2 * i), float(-i)));
@@ -282,7 +282,7 @@ TEST(Primitive, InstanceOperations) {
       XMMatrixMultiply(XMMatrixMultiply(XMMatrixRotationX(0.3f), XMMatrixRotationY(-0.4f)), XMMatrixRotationZ(0.5f)));
 }
 
-TEST(Primitive, ColourAndSurfaceParams) {
+TEST(ScenePrimitive, ColourAndSurfaceParams) {
   Pipeline pipeline;
   Primitive none(3, &pipeline.state, nullptr, false);
   none.SetColor(XMFLOAT4(0.5f, 0.5f, 0.5f, 1));
@@ -308,7 +308,7 @@ TEST(Primitive, ColourAndSurfaceParams) {
   EXPECT_EQ(std::memcmp(&got, &params, sizeof params), 0);
 }
 
-TEST(Primitive, ConstructorsOneAfterAnotherShareThreads) {
+TEST(ScenePrimitive, ConstructorsOneAfterAnotherShareThreads) {
   // Many constructions on one pipeline; each worker's writes are seen once it returns.
   Pipeline pipeline;
   std::vector<std::unique_ptr<Primitive>> built;
