@@ -31,6 +31,7 @@ class MemorySource {
     return bytes;
   }
 
+  // bytes is at most Remaining().
   void Skip(size_t bytes) {
     Next += bytes;
     Left -= bytes;
@@ -57,6 +58,7 @@ class FileSource {
     return got;
   }
 
+  // bytes is at most Remaining().
   void Skip(size_t bytes) {
     File.seekg(static_cast<std::streamoff>(bytes), std::ios::cur);
     Left = File ? Left - bytes : 0;

@@ -63,12 +63,13 @@ TEST(SceneLoadMesh, ReadsEveryFieldAndFlipsV) {
   EXPECT_EQ(mesh.Indices, (std::vector<std::uint32_t>{2, 0, 1}));
 }
 
-TEST(SceneLoadMesh, EmptyForZeroCountsAndMissingFiles) {
+TEST(SceneLoadMesh, EmptyForZeroCountsMissingFilesAndDirectories) {
   MeshBytes zero;
   zero.Count(0).Count(0).Count(0).Count(0);
   const std::string missing = (std::filesystem::temp_directory_path() / "zr_scene_no_such.mesh").string();
   const MeshBytes::TempFile zeroFile = zero.WriteFile("zero.mesh");
-  for (const std::string& path : {zeroFile.Path, missing, std::string()}) {
+  const std::string directory = std::filesystem::temp_directory_path().string();
+  for (const std::string& path : {zeroFile.Path, missing, std::string(), directory}) {
     const Mesh mesh = FileLoader().LoadMesh(path.c_str());
     EXPECT_TRUE(mesh.Vertices.empty()) << path;
     EXPECT_TRUE(mesh.Indices.empty()) << path;
