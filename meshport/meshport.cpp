@@ -2,6 +2,7 @@
 
 #include <fbxsdk.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -40,13 +41,6 @@ ImportedScene import_fbx_scene(const char* fbxPath) {
 }
 
 void extract_mesh(FbxMesh* mesh, VertexContainer& container) {
-  FbxArray<FbxVector4> normals;
-  bool hasNormals = mesh->GetPolygonVertexNormals(normals);
-  FbxStringList uvSetNames;
-  mesh->GetUVSetNames(uvSetNames);
-  FbxArray<FbxVector2> uvs;
-  bool hasUVs = uvSetNames.GetCount() > 0 && mesh->GetPolygonVertexUVs(uvSetNames[0], uvs, nullptr);
-
   // This mesh's indices count from its own first control point; shift them past the
   // vertices of the meshes before it.
   const std::uint32_t base = static_cast<std::uint32_t>(container.vertices.size());
@@ -57,21 +51,33 @@ void extract_mesh(FbxMesh* mesh, VertexContainer& container) {
     for (int c = 0; c < 3; ++c) vertex.position[c] = static_cast<float>(points[j][c]);
     for (float& c : vertex.color) c = 1;
   }
+  simple_vert* vertices = container.vertices.data() + base;
 
   // Each control point takes the normal and UV of the first polygon vertex that uses it;
   // a point no polygon uses keeps a zero normal and UV.
   const int* polygonVertices = mesh->GetPolygonVertices();
   const int cornerCount = mesh->GetPolygonVertexCount();
-  std::vector<bool> taken(static_cast<size_t>(pointCount));
-  for (int k = 0; k < cornerCount; ++k) {
-    const int j = polygonVertices[k];
-    if (taken[static_cast<size_t>(j)]) continue;
-    taken[static_cast<size_t>(j)] = true;
-    simple_vert& vertex = container.vertices[base + static_cast<std::uint32_t>(j)];
-    if (hasNormals)
-      for (int c = 0; c < 4; ++c) vertex.normal[c] = static_cast<float>(normals[k][c]);
-    if (hasUVs)
-      for (int c = 0; c < 2; ++c) vertex.uv[c] = static_cast<float>(uvs[k][c]);
+  std::vector<int> firstCorner(static_cast<size_t>(pointCount), -1);
+  for (int k = cornerCount - 1; k >= 0; --k) firstCorner[static_cast<size_t>(polygonVertices[k])] = k;
+  {  // each per-polygon-vertex array lives only while it is used
+    FbxArray<FbxVector4> normals;
+    if (mesh->GetPolygonVertexNormals(normals)) {
+      for (int j = 0; j < pointCount; ++j) {
+        if (int k = firstCorner[static_cast<size_t>(j)]; k >= 0)
+          for (int c = 0; c < 4; ++c) vertices[j].normal[c] = static_cast<float>(normals[k][c]);
+      }
+    }
+  }
+  {
+    FbxStringList uvSetNames;
+    mesh->GetUVSetNames(uvSetNames);
+    FbxArray<FbxVector2> uvs;
+    if (uvSetNames.GetCount() > 0 && mesh->GetPolygonVertexUVs(uvSetNames[0], uvs, nullptr)) {
+      for (int j = 0; j < pointCount; ++j) {
+        if (int k = firstCorner[static_cast<size_t>(j)]; k >= 0)
+          for (int c = 0; c < 2; ++c) vertices[j].uv[c] = static_cast<float>(uvs[k][c]);
+      }
+    }
   }
 
   // Every polygon as a fan of triangles around its first vertex; fewer than three
@@ -85,12 +91,20 @@ void extract_mesh(FbxMesh* mesh, VertexContainer& container) {
 }
 
 VertexContainer extract_vertices(FbxScene* scene) {
-  VertexContainer container;
+  std::vector<FbxMesh*> meshes;
+  size_t vertexCount = 0, indexCount = 0;
   for (int i = 0; i < scene->GetGeometryCount(); ++i) {
     FbxGeometry* geometry = scene->GetGeometry(i);
-    if (geometry->GetAttributeType() == FbxNodeAttribute::eMesh)
-      extract_mesh(static_cast<FbxMesh*>(geometry), container);
+    if (geometry->GetAttributeType() != FbxNodeAttribute::eMesh) continue;
+    FbxMesh* mesh = meshes.emplace_back(static_cast<FbxMesh*>(geometry));
+    vertexCount += static_cast<size_t>(mesh->GetControlPointsCount());
+    for (int p = 0; p < mesh->GetPolygonCount(); ++p)
+      indexCount += 3 * static_cast<size_t>(std::max(mesh->GetPolygonSize(p) - 2, 0));
   }
+  VertexContainer container;
+  container.vertices.reserve(vertexCount);
+  container.indices.reserve(indexCount);
+  for (FbxMesh* mesh : meshes) extract_mesh(mesh, container);
   return container;
 }
 

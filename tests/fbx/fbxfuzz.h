@@ -9,7 +9,7 @@
 
 #include "fbxtree.h"
 
-inline void FuzzScene(const fbxfile::Node& root) {
+inline void FuzzScene(fbxfile::Node& root) {
   FbxManager* manager = FbxManager::Create();
   FbxScene* scene = FbxScene::Create(manager, "fuzz");
   fbxfile::ReadScene(root, *scene);

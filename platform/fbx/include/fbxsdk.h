@@ -231,10 +231,12 @@ class FbxGeometryBase : public FbxNodeAttribute {
  protected:
   using FbxNodeAttribute::FbxNodeAttribute;
 
+  // A layer's values and which one each polygon vertex takes: corner k takes value
+  // cornerValue[k], or value k where cornerValue is empty.
   struct UVSet {
     std::string name;
-    std::vector<FbxVector2> values;
-    std::vector<int> cornerValue;  // one index into values per polygon vertex
+    std::vector<double> values;  // u, v per value
+    std::vector<int> cornerValue;
   };
   std::vector<FbxVector4> mControlPoints;
   std::vector<UVSet> mUVSets;
@@ -280,8 +282,8 @@ class FbxMesh : public FbxGeometry {
   std::vector<int> mPolygonVertices;
   std::vector<int> mPolygonStarts{0};  // polygon p covers [starts[p], starts[p + 1])
   bool mHasNormals = false;
-  std::vector<FbxVector4> mNormals;
-  std::vector<int> mNormalCornerValue;
+  std::vector<double> mNormals;         // x, y, z per value
+  std::vector<int> mNormalCornerValue;  // as UVSet::cornerValue
 
   friend class fbxfile::SceneReader;
 };

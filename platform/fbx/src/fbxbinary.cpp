@@ -156,7 +156,8 @@ bool BinaryReader::ReadArray(std::uint64_t& at, std::uint64_t end, char type, Pr
     return Fail(at, "unknown array encoding");
   }
   const std::uint8_t* stored = mData.data() + at;
-  // Decode into the final storage where the element type matches, else through a buffer.
+  // Every element ends up 8 bytes wide. Narrower elements are decoded into the front of
+  // the final storage and widened in place from the back, so no second buffer is needed.
   auto decode = [&](void* target) {
     if (encoding == 0) {
       if (bytes) std::memcpy(target, stored, bytes);
@@ -164,39 +165,27 @@ bool BinaryReader::ReadArray(std::uint64_t& at, std::uint64_t end, char type, Pr
     }
     return Inflate(stored, storedBytes, target, bytes);
   };
-  bool ok = true;
-  if (type == 'd') {
+  auto widen = [length](auto* storage, auto narrow) {
+    using Narrow = decltype(narrow);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(storage);
+    for (std::uint64_t i = length; i-- > 0;) {
+      Narrow value;
+      std::memcpy(&value, bytes + i * sizeof(Narrow), sizeof(Narrow));
+      storage[i] = value;
+    }
+  };
+  bool ok;
+  if (type == 'd' || type == 'f') {
     property.kind = Property::Kind::RealArray;
     property.reals.resize(length);
     ok = decode(property.reals.data());
-  } else if (type == 'l') {
+    if (ok && type == 'f') widen(property.reals.data(), float{});
+  } else {
     property.kind = Property::Kind::IntegerArray;
     property.integers.resize(length);
     ok = decode(property.integers.data());
-  } else {
-    std::vector<std::uint8_t> buffer(bytes);
-    ok = decode(buffer.data());
-    if (ok && type == 'f') {
-      property.kind = Property::Kind::RealArray;
-      property.reals.resize(length);
-      for (std::uint64_t i = 0; i < length; ++i) {
-        float value;
-        std::memcpy(&value, buffer.data() + i * 4, 4);
-        property.reals[i] = value;
-      }
-    } else if (ok) {
-      property.kind = Property::Kind::IntegerArray;
-      property.integers.resize(length);
-      for (std::uint64_t i = 0; i < length; ++i) {
-        if (type == 'b') {
-          property.integers[i] = buffer[i];
-        } else {
-          std::int32_t value;
-          std::memcpy(&value, buffer.data() + i * 4, 4);
-          property.integers[i] = value;
-        }
-      }
-    }
+    if (ok && type == 'i') widen(property.integers.data(), std::int32_t{});
+    if (ok && type == 'b') widen(property.integers.data(), std::uint8_t{});
   }
   if (!ok) return Fail(at, "array does not decompress to its length");
   at += storedBytes;

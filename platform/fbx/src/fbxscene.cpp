@@ -17,35 +17,36 @@ std::string_view TextOf(const Node* node) {
   return node->properties[0].text;
 }
 
-const Property* ArrayOf(const Node* node) {
+Property* ArrayOf(Node* node) {
   if (!node || node->properties.empty()) return nullptr;
-  const Property& p = node->properties[0];
+  Property& p = node->properties[0];
   return p.kind == Property::Kind::RealArray || p.kind == Property::Kind::IntegerArray ? &p : nullptr;
 }
 
-// The array's values as reals; integer arrays (as ASCII files write whole numbers) are converted.
-std::span<const double> RealsOf(const Property* array, std::vector<double>& scratch) {
+// Takes the array's values out of the tree as reals; integer arrays (ASCII files write
+// whole numbers without a point) are converted.
+std::vector<double> TakeReals(Property* array) {
   if (!array) return {};
-  if (array->kind == Property::Kind::RealArray) return array->reals;
-  scratch.assign(array->integers.begin(), array->integers.end());
-  return scratch;
+  if (array->kind == Property::Kind::RealArray) return std::move(array->reals);
+  std::vector<double> reals(array->integers.begin(), array->integers.end());
+  array->integers = {};
+  return reals;
 }
 
-// The array's values as integers; false when a value is not a whole number.
-bool IntegersOf(const Property* array, std::vector<std::int64_t>& scratch, std::span<const std::int64_t>& out) {
-  out = {};
+// Takes the array's values out of the tree as integers; false when one is not a whole number.
+bool TakeIntegers(Property* array, std::vector<std::int64_t>& out) {
+  out.clear();
   if (!array) return true;
   if (array->kind == Property::Kind::IntegerArray) {
-    out = array->integers;
+    out = std::move(array->integers);
     return true;
   }
-  scratch.clear();
   for (double value : array->reals) {
     if (!(value >= -9.0e18 && value <= 9.0e18) || static_cast<double>(static_cast<std::int64_t>(value)) != value)
       return false;
-    scratch.push_back(static_cast<std::int64_t>(value));
+    out.push_back(static_cast<std::int64_t>(value));
   }
-  out = scratch;
+  array->reals = {};
   return true;
 }
 
@@ -100,10 +101,10 @@ std::string_view ClassOf(const Node& object) {
 
 class SceneReader {
  public:
-  static void Read(const Node& root, FbxScene& scene) {
-    const Node* objects = root.Child("Objects");
+  static void Read(Node& root, FbxScene& scene) {
+    Node* objects = root.Child("Objects");
     if (!objects) return;
-    for (const Node& object : objects->children) {
+    for (Node& object : objects->children) {
       bool geometry = object.name == "Geometry" || (object.name == "Model" && object.Child("Vertices"));
       if (!geometry) continue;
       FbxNodeAttribute::EType type = TypeOfClass(ClassOf(object));
@@ -119,65 +120,56 @@ class SceneReader {
 
  private:
   // False when the polygons name control points the mesh does not have.
-  static bool ReadMesh(const Node& object, FbxMesh& mesh) {
-    std::vector<double> realScratch;
-    std::span<const double> vertices = RealsOf(ArrayOf(object.Child("Vertices")), realScratch);
-    if (vertices.size() % 3 != 0 || vertices.size() / 3 > static_cast<std::size_t>(INT32_MAX)) return false;
-    mesh.mControlPoints.reserve(vertices.size() / 3);
-    for (std::size_t i = 0; i < vertices.size(); i += 3)
-      mesh.mControlPoints.emplace_back(vertices[i], vertices[i + 1], vertices[i + 2]);
-    realScratch = {};
-
-    std::vector<std::int64_t> intScratch;
-    std::span<const std::int64_t> polygonIndex;
-    if (!IntegersOf(ArrayOf(object.Child("PolygonVertexIndex")), intScratch, polygonIndex)) return false;
-    if (polygonIndex.size() > static_cast<std::size_t>(INT32_MAX)) return false;
-    const std::int64_t controlPoints = static_cast<std::int64_t>(mesh.mControlPoints.size());
-    mesh.mPolygonVertices.reserve(polygonIndex.size());
-    for (std::int64_t value : polygonIndex) {
-      std::int64_t point = value < 0 ? ~value : value;  // a negative value ends its polygon
-      if (point >= controlPoints) return false;
-      mesh.mPolygonVertices.push_back(static_cast<int>(point));
-      if (value < 0) mesh.mPolygonStarts.push_back(static_cast<int>(mesh.mPolygonVertices.size()));
+  static bool ReadMesh(Node& object, FbxMesh& mesh) {
+    {
+      const std::vector<double> vertices = TakeReals(ArrayOf(object.Child("Vertices")));
+      if (vertices.size() % 3 != 0 || vertices.size() / 3 > static_cast<std::size_t>(INT32_MAX)) return false;
+      mesh.mControlPoints.reserve(vertices.size() / 3);
+      for (std::size_t i = 0; i < vertices.size(); i += 3)
+        mesh.mControlPoints.emplace_back(vertices[i], vertices[i + 1], vertices[i + 2]);
     }
-    if (mesh.mPolygonStarts.back() != static_cast<int>(mesh.mPolygonVertices.size()))  // last polygon left open
-      mesh.mPolygonStarts.push_back(static_cast<int>(mesh.mPolygonVertices.size()));
+    {
+      std::vector<std::int64_t> polygonIndex;
+      if (!TakeIntegers(ArrayOf(object.Child("PolygonVertexIndex")), polygonIndex)) return false;
+      if (polygonIndex.size() > static_cast<std::size_t>(INT32_MAX)) return false;
+      const std::int64_t controlPoints = static_cast<std::int64_t>(mesh.mControlPoints.size());
+      mesh.mPolygonVertices.reserve(polygonIndex.size());
+      for (std::int64_t value : polygonIndex) {
+        std::int64_t point = value < 0 ? ~value : value;  // a negative value ends its polygon
+        if (point >= controlPoints) return false;
+        mesh.mPolygonVertices.push_back(static_cast<int>(point));
+        if (value < 0) mesh.mPolygonStarts.push_back(static_cast<int>(mesh.mPolygonVertices.size()));
+      }
+      if (mesh.mPolygonStarts.back() != static_cast<int>(mesh.mPolygonVertices.size()))  // last polygon left open
+        mesh.mPolygonStarts.push_back(static_cast<int>(mesh.mPolygonVertices.size()));
+    }
 
-    if (const Node* normals = object.Child("LayerElementNormal")) {
-      std::vector<double> values;
-      std::span<const double> raw = RealsOf(ArrayOf(normals->Child("Normals")), values);
-      if (raw.size() % 3 == 0) {
-        std::vector<FbxVector4> direct;
-        direct.reserve(raw.size() / 3);
-        for (std::size_t i = 0; i < raw.size(); i += 3) direct.emplace_back(raw[i], raw[i + 1], raw[i + 2]);
-        const Node* index =
-            normals->Child("NormalsIndex") ? normals->Child("NormalsIndex") : normals->Child("NormalIndex");
-        std::vector<int> corners;
-        if (ResolveCorners(*normals, index, direct.size(), mesh, corners)) {
-          mesh.mNormalCornerValue = std::move(corners);
-          mesh.mNormals = std::move(direct);
-          mesh.mHasNormals = true;
-        }
+    if (Node* normals = object.Child("LayerElementNormal")) {
+      std::vector<double> values = TakeReals(ArrayOf(normals->Child("Normals")));
+      Node* index = normals->Child("NormalsIndex") ? normals->Child("NormalsIndex") : normals->Child("NormalIndex");
+      std::vector<int> corners;
+      if (values.size() % 3 == 0 && ResolveCorners(*normals, index, values.size() / 3, mesh, corners)) {
+        mesh.mNormals = std::move(values);
+        mesh.mNormalCornerValue = std::move(corners);
+        mesh.mHasNormals = true;
       }
     }
-    for (const Node& layer : object.children) {
+    for (Node& layer : object.children) {
       if (layer.name != "LayerElementUV") continue;
-      std::vector<double> values;
-      std::span<const double> raw = RealsOf(ArrayOf(layer.Child("UV")), values);
-      if (raw.size() % 2 != 0) continue;
       FbxGeometryBase::UVSet set;
       set.name = TextOf(layer.Child("Name"));
-      set.values.reserve(raw.size() / 2);
-      for (std::size_t i = 0; i < raw.size(); i += 2) set.values.emplace_back(raw[i], raw[i + 1]);
-      if (ResolveCorners(layer, layer.Child("UVIndex"), set.values.size(), mesh, set.cornerValue))
+      set.values = TakeReals(ArrayOf(layer.Child("UV")));
+      if (set.values.size() % 2 == 0 &&
+          ResolveCorners(layer, layer.Child("UVIndex"), set.values.size() / 2, mesh, set.cornerValue))
         mesh.mUVSets.push_back(std::move(set));
     }
     return true;
   }
 
-  // One value index per polygon vertex from the layer's mapping and reference mode; false
-  // for an unknown mode or an index that misses the values.
-  static bool ResolveCorners(const Node& layer, const Node* indexNode, std::size_t valueCount, const FbxMesh& mesh,
+  // Which value each polygon vertex takes, from the layer's mapping and reference mode:
+  // left empty where corner k takes value k. False for an unknown mode or an index that
+  // misses the values.
+  static bool ResolveCorners(const Node& layer, Node* indexNode, std::size_t valueCount, const FbxMesh& mesh,
                              std::vector<int>& cornerValue) {
     enum class Mapping { PolygonVertex, ControlPoint, Polygon, AllSame };
     std::string_view mappingName = TextOf(layer.Child("MappingInformationType"));
@@ -196,11 +188,12 @@ class SceneReader {
     std::string_view reference = TextOf(layer.Child("ReferenceInformationType"));
     bool indexed = reference == "IndexToDirect" || reference == "Index";
     if (!indexed && reference != "Direct" && !reference.empty()) return false;
-    std::vector<std::int64_t> scratch;
-    std::span<const std::int64_t> indices;
-    if (indexed && !IntegersOf(ArrayOf(indexNode), scratch, indices)) return false;
-
     const std::vector<int>& corners = mesh.mPolygonVertices;
+    cornerValue.clear();
+    if (mapping == Mapping::PolygonVertex && !indexed) return valueCount >= corners.size();
+    std::vector<std::int64_t> indices;
+    if (indexed && !TakeIntegers(ArrayOf(indexNode), indices)) return false;
+
     cornerValue.resize(corners.size());
     std::size_t polygon = 0;
     for (std::size_t k = 0; k < corners.size(); ++k) {
@@ -221,6 +214,6 @@ class SceneReader {
   }
 };
 
-void ReadScene(const Node& root, FbxScene& scene) { SceneReader::Read(root, scene); }
+void ReadScene(Node& root, FbxScene& scene) { SceneReader::Read(root, scene); }
 
 }  // namespace fbxfile

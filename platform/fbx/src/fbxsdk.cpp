@@ -96,7 +96,11 @@ bool FbxMesh::GetPolygonVertexNormals(FbxArray<FbxVector4>& pNormals) const {
   pNormals.Clear();
   if (!mHasNormals) return false;
   pNormals.Resize(GetPolygonVertexCount());
-  for (int k = 0; k < GetPolygonVertexCount(); ++k) pNormals[k] = mNormals[static_cast<size_t>(mNormalCornerValue[k])];
+  const bool identity = mNormalCornerValue.empty();
+  for (int k = 0; k < GetPolygonVertexCount(); ++k) {
+    const double* n = &mNormals[3 * static_cast<size_t>(identity ? k : mNormalCornerValue[static_cast<size_t>(k)])];
+    pNormals[k] = FbxVector4(n[0], n[1], n[2]);
+  }
   return true;
 }
 
@@ -107,7 +111,11 @@ bool FbxMesh::GetPolygonVertexUVs(const char* pUVSetName, FbxArray<FbxVector2>& 
   for (const UVSet& set : mUVSets) {
     if (pUVSetName && set.name != pUVSetName) continue;
     pUVs.Resize(GetPolygonVertexCount());
-    for (int k = 0; k < GetPolygonVertexCount(); ++k) pUVs[k] = set.values[static_cast<size_t>(set.cornerValue[k])];
+    const bool identity = set.cornerValue.empty();
+    for (int k = 0; k < GetPolygonVertexCount(); ++k) {
+      const double* uv = &set.values[2 * static_cast<size_t>(identity ? k : set.cornerValue[static_cast<size_t>(k)])];
+      pUVs[k] = FbxVector2(uv[0], uv[1]);
+    }
     return true;
   }
   return false;

@@ -39,6 +39,9 @@ struct Node {
 
   // The first child of that name, or null.
   const Node* Child(std::string_view childName) const;
+  Node* Child(std::string_view childName) {
+    return const_cast<Node*>(static_cast<const Node*>(this)->Child(childName));
+  }
 };
 
 enum class Format { Binary, Ascii };
@@ -59,7 +62,8 @@ HeaderCheck ReadHeader(std::span<const std::uint8_t> data, Header& header);
 bool ReadBinary(std::span<const std::uint8_t> data, Node& root, std::string& error);
 bool ReadAscii(std::span<const std::uint8_t> data, Node& root, std::string& error);
 
-// Builds the scene's geometries from the tree's Objects.
-void ReadScene(const Node& root, FbxScene& scene);
+// Builds the scene's geometries from the tree's Objects, moving their arrays out of the
+// tree rather than copying them.
+void ReadScene(Node& root, FbxScene& scene);
 
 }  // namespace fbxfile
