@@ -2,9 +2,11 @@
 // loaded at run time. The exit code is the library's result (255 for its -1), or 2 for a
 // bad command line and 3 when the library cannot be loaded.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -14,6 +16,19 @@ constexpr const char kDefaultLibrary[] = "libmeshport.so";
 
 using ExportFunction = int (*)(const char*, const char*, const char*);
 
+// The library beside this program if there is one there, else the bare name for the
+// dynamic loader's search.
+std::string DefaultLibrary() {
+  char self[4096];
+  ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (length > 0) {
+    std::string path(self, static_cast<size_t>(length));
+    path = path.substr(0, path.rfind('/') + 1) + kDefaultLibrary;
+    if (access(path.c_str(), F_OK) == 0) return path;
+  }
+  return kDefaultLibrary;
+}
+
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: meshport [--library PATH] INPUT.fbx OUTPUT-PREFIX OUTPUT-NAME\n"
@@ -21,8 +36,8 @@ void PrintUsage(std::FILE* out) {
                "Converts the meshes of INPUT.fbx into one mesh file at OUTPUT-PREFIX followed\n"
                "directly by OUTPUT-NAME (give the prefix its trailing '/' for a directory).\n"
                "\n"
-               "  --library PATH  the meshport library to load (default: %s, found\n"
-               "                  by the dynamic loader's search)\n"
+               "  --library PATH  the meshport library to load (default: %s beside\n"
+               "                  this program, else wherever the dynamic loader finds it)\n"
                "  --help          show this text\n"
                "\n"
                "Exit code: 0 when the FBX file was read, 255 when it could not be opened,\n"
@@ -33,7 +48,7 @@ void PrintUsage(std::FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* library = kDefaultLibrary;
+  std::string library = DefaultLibrary();
   const char* arguments[3];
   int count = 0;
   for (int i = 1; i < argc; ++i) {
@@ -53,14 +68,14 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return 2;
   }
-  void* handle = dlopen(library, RTLD_NOW | RTLD_LOCAL);
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
-    std::fprintf(stderr, "meshport: cannot load %s: %s\n", library, dlerror());
+    std::fprintf(stderr, "meshport: cannot load %s: %s\n", library.c_str(), dlerror());
     return 3;
   }
   auto exportMesh = reinterpret_cast<ExportFunction>(dlsym(handle, kExportSymbol));
   if (!exportMesh) {
-    std::fprintf(stderr, "meshport: %s does not export %s\n", library, kExportSymbol);
+    std::fprintf(stderr, "meshport: %s does not export %s\n", library.c_str(), kExportSymbol);
     dlclose(handle);
     return 3;
   }
