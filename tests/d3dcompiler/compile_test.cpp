@@ -267,7 +267,7 @@ TEST_F(CompileTest, PixelShaderBindingsFollowTheScheme) {
   };
   const Expected expected[] = {
       {RegisterClass::ConstantBuffer, 0, DescriptorKind::UniformBuffer, D3D_SRV_DIMENSION_UNKNOWN, 16},
-      {RegisterClass::ConstantBuffer, 1, DescriptorKind::UniformBuffer, D3D_SRV_DIMENSION_UNKNOWN, 52},
+      {RegisterClass::ConstantBuffer, 1, DescriptorKind::UniformBuffer, D3D_SRV_DIMENSION_UNKNOWN, 64},
       {RegisterClass::Sampler, 0, DescriptorKind::Sampler, D3D_SRV_DIMENSION_UNKNOWN, 0},
       {RegisterClass::ShaderResource, 0, DescriptorKind::SampledImage, D3D_SRV_DIMENSION_TEXTURE2D, 0},
       {RegisterClass::ShaderResource, 3, DescriptorKind::SampledImage, D3D_SRV_DIMENSION_TEXTURECUBE, 0},
@@ -344,7 +344,7 @@ TEST_F(CompileTest, GeometryShaderAndBufferReflection) {
   ASSERT_EQ(ps.shader.bindings.size(), 3u);
   EXPECT_EQ(ps.shader.bindings[0].kind, DescriptorKind::UniformBuffer);
   EXPECT_EQ(ps.shader.bindings[0].registerNumber, 2u);
-  EXPECT_EQ(ps.shader.bindings[0].byteSize, 4u);
+  EXPECT_EQ(ps.shader.bindings[0].byteSize, 16u) << "whole registers";
   EXPECT_EQ(ps.shader.bindings[1].kind, DescriptorKind::StorageBuffer);
   EXPECT_EQ(ps.shader.bindings[1].registerClass, RegisterClass::ShaderResource);
   EXPECT_EQ(ps.shader.bindings[1].registerNumber, 1u);

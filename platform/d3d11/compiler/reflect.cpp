@@ -11,6 +11,9 @@ namespace zr::d3d11 {
 namespace {
 
 constexpr int kMaxTypeDepth = 32;
+// Type walks stop after this many steps: a damaged module may nest and share types so
+// that a plain walk would take exponential time.
+constexpr uint32_t kMaxTypeSteps = 4096;
 
 struct Decorations {
   uint32_t location = kNoLocation;
@@ -40,7 +43,7 @@ struct Type {
 struct Variable {
   uint32_t id;
   uint32_t type;
-  spv::StorageClass storage;
+  uint32_t storage;  // a spv::StorageClass; kept raw, since a damaged module may hold any value
 };
 
 // The parts of a module that reflection looks at, indexed by result id.
@@ -51,7 +54,7 @@ struct Module {
   std::map<std::pair<uint32_t, uint32_t>, MemberDecorations> members;
   std::vector<Variable> variables;
   uint32_t entryPoints = 0;
-  spv::ExecutionModel model = spv::ExecutionModelMax;
+  uint32_t model = spv::ExecutionModelMax;
   std::string entryName;
   std::vector<uint32_t> interface;
 
@@ -103,7 +106,7 @@ bool ReadModule(const std::vector<uint32_t>& words, Module* m, std::string* erro
       case spv::OpEntryPoint: {
         if (count < 4) break;
         ++m->entryPoints;
-        m->model = static_cast<spv::ExecutionModel>(w[1]);
+        m->model = w[1];
         const size_t next = ReadString(words, i + 3, end, &m->entryName);
         if (next == 0) break;
         m->interface.assign(words.begin() + static_cast<ptrdiff_t>(next), words.begin() + static_cast<ptrdiff_t>(end));
@@ -128,7 +131,7 @@ bool ReadModule(const std::vector<uint32_t>& words, Module* m, std::string* erro
         if (count >= 4) m->constants[w[2]] = w[3];
         break;
       case spv::OpVariable:
-        if (count >= 4) m->variables.push_back({w[2], w[1], static_cast<spv::StorageClass>(w[3])});
+        if (count >= 4) m->variables.push_back({w[2], w[1], w[3]});
         break;
       case spv::OpDecorate: {
         if (count < 3) break;
@@ -365,9 +368,10 @@ class Reflector {
   }
 
   // The bytes a value of `typeId` spans in a block; the matrix layout comes from the member.
-  uint64_t SizeOf(uint32_t typeId, uint32_t matrixStride, bool rowMajor, int depth) const {
+  uint64_t SizeOf(uint32_t typeId, uint32_t matrixStride, bool rowMajor, int depth) {
     const Type* t = m_.Find(typeId);
-    if (t == nullptr || depth > kMaxTypeDepth) return 0;
+    if (t == nullptr || depth > kMaxTypeDepth || steps_ == 0) return 0;
+    --steps_;
     const std::vector<uint32_t>& o = t->operands;
     switch (t->op) {
       case spv::OpTypeInt:
@@ -455,7 +459,11 @@ class Reflector {
     } else if (type->op == spv::OpTypeStruct && v.storage == spv::StorageClassUniform && td.block) {
       b.registerClass = RegisterClass::ConstantBuffer;
       b.kind = DescriptorKind::UniformBuffer;
-      b.byteSize = static_cast<uint32_t>(std::min<uint64_t>(SizeOf(typeId, 0, false, 0), UINT32_MAX));
+      // Constant buffers come in whole 16-byte registers.
+      steps_ = kMaxTypeSteps;
+      const uint64_t size = (SizeOf(typeId, 0, false, 0) + 15) / 16 * 16;
+      if (steps_ == 0) return Fail("constant buffer type too complex");
+      b.byteSize = static_cast<uint32_t>(std::min<uint64_t>(size, UINT32_MAX & ~15u));
     } else if (type->op == spv::OpTypeStruct && (td.bufferBlock || v.storage == spv::StorageClassStorageBuffer)) {
       bool readOnly = d.nonWritable;
       if (!readOnly) {
@@ -493,6 +501,7 @@ class Reflector {
   }
 
   const Module& m_;
+  uint32_t steps_ = 0;  // what is left of the current type walk's budget
   ShaderContainerView* s_;
   std::string* error_;
 };

@@ -125,7 +125,7 @@ struct ResourceBindingDesc {
   uint32_t set = kDescriptorSet;
   uint32_t binding = 0;
   uint32_t arraySize = 1;  // registers taken: register .. register + arraySize - 1
-  uint32_t byteSize = 0;   // uniform buffers: bytes the block's members span; 0 otherwise
+  uint32_t byteSize = 0;   // uniform buffers: the block's size in whole 16-byte registers; 0 otherwise
 };
 
 // ---- The container -----------------------------------------------------------------------------
