@@ -523,6 +523,17 @@ TEST_F(CompileTest, CallerIncludeHandlerSeesParentsAndClosesEveryOpen) {
   EXPECT_TRUE(failing.closed.empty()) << "nothing to close for a failed open";
 }
 
+TEST_F(CompileTest, WarningsComeBackOnSuccessAndFailWhenTreatedAsErrors) {
+  const std::wstring path =
+      Write("Warns.hlsl", "cbuffer C : register(ps_5_0, b0) { float4 v; }; float4 PS() : SV_Target { return v; }");
+  const Result warned = CompileFile(path, "PS", "ps_5_0", 0);
+  EXPECT_EQ(warned.hr, S_OK);
+  EXPECT_NE(warned.messages.find("WARNING"), std::string::npos) << warned.messages;
+  const Result strict = CompileFile(path, "PS", "ps_5_0", D3DCOMPILE_WARNINGS_ARE_ERRORS);
+  EXPECT_EQ(strict.hr, E_FAIL);
+  EXPECT_NE(strict.messages.find("warnings treated as errors"), std::string::npos) << strict.messages;
+}
+
 TEST_F(CompileTest, FlagsShapeTheModule) {
   const std::wstring path = Write("VertexShader.hlsl", kVertexShader);
   const std::string plain = Disassemble(CompileFile(path, "VS", "vs_5_0", 0).shader.spirv);
