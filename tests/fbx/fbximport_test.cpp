@@ -344,6 +344,9 @@ TEST(FbxImport, DamagedFilesImportNothingAndSayWhy) {
   std::vector<std::uint8_t> pastEnd = sound;
   pastEnd[27] = 0xFF;  // the first record's end offset, far past the file
   pastEnd[28] = 0xFF;
+  std::vector<std::uint8_t> insideHeader = sound;
+  insideHeader[27] = 30;  // the first record's end offset, inside its own header
+  insideHeader[28] = 0;
   const Case cases[] = {
       {"raw array longer than its bytes", fbxtest::Write(document(array({0, 0, 0}, 4, std::nullopt)), raw),
        "array length does not match its bytes"},
@@ -356,6 +359,7 @@ TEST(FbxImport, DamagedFilesImportNothingAndSayWhy) {
        fbxtest::Write(document(array({0, 0, 0}, 0x7FFFFFFF, std::nullopt)), packed),
        "compressed array claims more than it can hold"},
       {"record ending past the file", pastEnd, "node record out of range"},
+      {"record ending inside its own header", insideHeader, "node record out of range"},
       {"binary nested too deeply", Nested(100, raw), "nodes nested too deeply"},
       {"ascii nested too deeply", Nested(100, fbxtest::kEncodings[7]), "nodes nested too deeply"},
       {"ascii array count beyond its values",

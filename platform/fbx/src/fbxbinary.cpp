@@ -55,7 +55,7 @@ bool BinaryReader::ReadList(std::uint64_t begin, std::uint64_t end, int depth, s
     std::uint8_t nameBytes = mData[at + mRecordHeader - 1];
     if (recordEnd == 0 && propertyCount == 0 && propertyBytes == 0 && nameBytes == 0) return true;  // end of list
     std::uint64_t nameAt = at + mRecordHeader;
-    if (recordEnd <= at || recordEnd > end || recordEnd - nameAt < nameBytes ||
+    if (recordEnd < nameAt || recordEnd > end || recordEnd - nameAt < nameBytes ||
         recordEnd - nameAt - nameBytes < propertyBytes)
       return Fail(at, "node record out of range");
     Node& node = nodes.emplace_back();
