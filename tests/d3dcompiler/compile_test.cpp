@@ -472,6 +472,9 @@ TEST_F(CompileTest, StandardIncludesResolveRelativeToTheIncludingFile) {
   EXPECT_EQ(r.hr, S_OK) << r.messages;
   // Without a handler an include is an error.
   EXPECT_EQ(CompileFile(path, "PS", "ps_5_0", 0, nullptr, nullptr).hr, E_FAIL);
+  // A file that includes itself fails rather than loops.
+  const std::wstring looping = Write("Loop.hlsl", "#include \"Loop.hlsl\"\nfloat4 PS() : SV_Target { return 1; }\n");
+  EXPECT_EQ(CompileFile(looping, "PS", "ps_5_0", 0, nullptr, D3D_COMPILE_STANDARD_FILE_INCLUDE).hr, E_FAIL);
 }
 
 // Serves includes from memory and records what the compiler asked for.

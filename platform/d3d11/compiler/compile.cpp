@@ -27,6 +27,9 @@ namespace {
 // Shader sources and includes larger than this are refused rather than read.
 constexpr size_t kMaxSourceBytes = size_t{16} << 20;
 
+// Includes nest at most this deep, so a file that includes itself fails instead of looping.
+constexpr size_t kMaxIncludeDepth = 32;
+
 constexpr UINT kKnownFlags1 = (1u << 24) - 1;
 
 struct TargetProfile {
@@ -126,11 +129,11 @@ class Includer final : public glslang::TShader::Includer {
  public:
   Includer(ID3DInclude* include, std::string sourceName) : include_(include), sourceName_(std::move(sourceName)) {}
 
-  IncludeResult* includeLocal(const char* header, const char* includer, size_t) override {
-    return Open(D3D_INCLUDE_LOCAL, header, includer);
+  IncludeResult* includeLocal(const char* header, const char* includer, size_t depth) override {
+    return depth <= kMaxIncludeDepth ? Open(D3D_INCLUDE_LOCAL, header, includer) : nullptr;
   }
-  IncludeResult* includeSystem(const char* header, const char* includer, size_t) override {
-    return Open(D3D_INCLUDE_SYSTEM, header, includer);
+  IncludeResult* includeSystem(const char* header, const char* includer, size_t depth) override {
+    return depth <= kMaxIncludeDepth ? Open(D3D_INCLUDE_SYSTEM, header, includer) : nullptr;
   }
   void releaseInclude(IncludeResult* result) override {
     if (result == nullptr) return;
