@@ -64,6 +64,23 @@ TEST(SceneRecords, LayoutAndValueSemantics) {
   EXPECT_EQ(b.Vertices.size(), 2u);
 }
 
+TEST(SceneRecords, PipelineRecordStartsNull) {
+  // Every field of the pipeline record is a pointer and starts null, the 1024 vertex
+  // buffer slots included.
+  const pipeline_state_t state;
+  const std::vector<unsigned char> zeros(sizeof state, 0);
+  EXPECT_EQ(std::memcmp(&state, zeros.data(), sizeof state), 0);
+  EXPECT_EQ(sizeof state % sizeof(void*), 0u);
+
+  const InitSync sync;
+  EXPECT_EQ(sync.InitMutex, nullptr);
+  EXPECT_EQ(sync.DeviceReady, nullptr);
+  EXPECT_EQ(sync.VertexShaderReady, nullptr);
+  EXPECT_EQ(sync.DepthBufferReady, nullptr);
+  EXPECT_EQ(sync.DeferredContextReady, nullptr);
+  EXPECT_TRUE(sync.Threads.empty());
+}
+
 TEST(ScenePrimitive, EveryKindBuildsItsGeometryAndEmptiesThreads) {
   MeshBytes file;
   file.Name("m")
