@@ -258,6 +258,9 @@ std::vector<Node> SceneDocument(const std::vector<Geometry>& geometries, unsigne
 }
 
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  // A fresh file rather than a truncated one: truncating a file just written makes some
+  // file systems flush it to disk first, which is slow when done thousands of times.
+  std::remove(path.c_str());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
