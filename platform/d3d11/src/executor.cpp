@@ -973,8 +973,9 @@ void Executor::Do(const cmd::CopyRegion& c) {
   }
   TextureData* dt = AsTexture(c.dst);
   TextureData* st = AsTexture(c.src);
-  if (!dt || !st || !dt->image || !st->image || c.dstSubresource >= dt->SubresourceCount() ||
-      c.srcSubresource >= st->SubresourceCount() || dt->sampleCount != st->sampleCount)
+  if (!dt || !st || c.dstSubresource >= dt->SubresourceCount() || c.srcSubresource >= st->SubresourceCount() ||
+      dt->sampleCount != st->sampleCount || dt->info.blockBytes != st->info.blockBytes ||
+      dt->info.blockSize != st->info.blockSize)
     return;
   VkExtent3D e = st->MipExtent(c.srcSubresource % st->mipLevels);
   VkOffset3D src{0, 0, 0};
@@ -987,14 +988,52 @@ void Executor::Do(const cmd::CopyRegion& c) {
   }
   VkExtent3D de = dt->MipExtent(c.dstSubresource % dt->mipLevels);
   if (c.x + e.width > de.width || c.y + e.height > de.height || c.z + e.depth > de.depth) return;
-  VkImageCopy ic{};
-  ic.srcSubresource = {st->info.aspect, c.srcSubresource % st->mipLevels, c.srcSubresource / st->mipLevels, 1};
-  ic.srcOffset = src;
-  ic.dstSubresource = {dt->info.aspect, c.dstSubresource % dt->mipLevels, c.dstSubresource / dt->mipLevels, 1};
-  ic.dstOffset = {static_cast<int32_t>(c.x), static_cast<int32_t>(c.y), static_cast<int32_t>(c.z)};
-  ic.extent = e;
+  const VkOffset3D dst{static_cast<int32_t>(c.x), static_cast<int32_t>(c.y), static_cast<int32_t>(c.z)};
   EndRendering();
-  vkCmdCopyImage(Cmd(), st->image, VK_IMAGE_LAYOUT_GENERAL, dt->image, VK_IMAGE_LAYOUT_GENERAL, 1, &ic);
+  VkCommandBuffer cb = Cmd();
+  if (st->image && dt->image) {
+    VkImageCopy ic{};
+    ic.srcSubresource = {st->info.aspect, c.srcSubresource % st->mipLevels, c.srcSubresource / st->mipLevels, 1};
+    ic.srcOffset = src;
+    ic.dstSubresource = {dt->info.aspect, c.dstSubresource % dt->mipLevels, c.dstSubresource / dt->mipLevels, 1};
+    ic.dstOffset = dst;
+    ic.extent = e;
+    vkCmdCopyImage(cb, st->image, VK_IMAGE_LAYOUT_GENERAL, dt->image, VK_IMAGE_LAYOUT_GENERAL, 1, &ic);
+  } else if (st->image || dt->image) {
+    // One side is a host buffer: address the region inside its subresource layout.
+    const bool toHost = st->image != VK_NULL_HANDLE;
+    TextureData& host = toHost ? *dt : *st;
+    const uint32_t hostSub = toHost ? c.dstSubresource : c.srcSubresource;
+    const VkOffset3D hostAt = toHost ? dst : src;
+    VkBufferImageCopy region = (toHost ? *st : *dt).HostCopy(toHost ? c.srcSubresource : c.dstSubresource);
+    const SubresourceLayout& l = host.layout[hostSub];
+    const VkExtent3D he = host.MipExtent(hostSub % host.mipLevels);
+    const uint32_t block = host.info.blockSize;
+    region.bufferOffset = l.offset + static_cast<VkDeviceSize>(hostAt.z) * l.depthPitch +
+                          static_cast<VkDeviceSize>(hostAt.y / block) * l.rowPitch +
+                          static_cast<VkDeviceSize>(hostAt.x / block) * host.info.blockBytes;
+    region.bufferRowLength = (he.width + block - 1) / block * block;
+    region.bufferImageHeight = (he.height + block - 1) / block * block;
+    region.imageOffset = toHost ? src : dst;
+    region.imageExtent = e;
+    if (toHost)
+      vkCmdCopyImageToBuffer(cb, st->image, VK_IMAGE_LAYOUT_GENERAL, dt->hostBuffer, 1, &region);
+    else
+      vkCmdCopyBufferToImage(cb, st->hostBuffer, dt->image, VK_IMAGE_LAYOUT_GENERAL, 1, &region);
+  } else {
+    const SubresourceLayout &sl = st->layout[c.srcSubresource], &dl = dt->layout[c.dstSubresource];
+    const uint32_t block = st->info.blockSize, rows = (e.height + block - 1) / block;
+    const uint32_t bytes = (e.width + block - 1) / block * st->info.blockBytes;
+    std::vector<VkBufferCopy> regions;
+    for (uint32_t z = 0; z < e.depth; ++z)
+      for (uint32_t y = 0; y < rows; ++y)
+        regions.push_back({sl.offset + (src.z + z) * VkDeviceSize{sl.depthPitch} +
+                               (src.y / block + y) * VkDeviceSize{sl.rowPitch} + (src.x / block) * st->info.blockBytes,
+                           dl.offset + (dst.z + z) * VkDeviceSize{dl.depthPitch} +
+                               (dst.y / block + y) * VkDeviceSize{dl.rowPitch} + (dst.x / block) * dt->info.blockBytes,
+                           bytes});
+    vkCmdCopyBuffer(cb, st->hostBuffer, dt->hostBuffer, static_cast<uint32_t>(regions.size()), regions.data());
+  }
   Barrier();
 }
 

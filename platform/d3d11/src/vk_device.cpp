@@ -16,8 +16,8 @@ namespace {
 std::atomic<uint64_t> g_validationMessages{0};
 
 VKAPI_ATTR VkBool32 VKAPI_CALL OnValidationMessage(VkDebugUtilsMessageSeverityFlagBitsEXT severity,
-                                                  VkDebugUtilsMessageTypeFlagsEXT,
-                                                  const VkDebugUtilsMessengerCallbackDataEXT* data, void*) {
+                                                   VkDebugUtilsMessageTypeFlagsEXT,
+                                                   const VkDebugUtilsMessengerCallbackDataEXT* data, void*) {
   if (severity & (VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT)) {
     g_validationMessages.fetch_add(1);
     std::string line = "Vulkan validation: ";
@@ -55,11 +55,16 @@ bool HasDeviceExtension(VkPhysicalDevice pd, const char* name) {
 
 int TypeRank(VkPhysicalDeviceType t) {
   switch (t) {
-    case VK_PHYSICAL_DEVICE_TYPE_DISCRETE_GPU: return 4;
-    case VK_PHYSICAL_DEVICE_TYPE_INTEGRATED_GPU: return 3;
-    case VK_PHYSICAL_DEVICE_TYPE_VIRTUAL_GPU: return 2;
-    case VK_PHYSICAL_DEVICE_TYPE_CPU: return 1;
-    default: return 0;
+    case VK_PHYSICAL_DEVICE_TYPE_DISCRETE_GPU:
+      return 4;
+    case VK_PHYSICAL_DEVICE_TYPE_INTEGRATED_GPU:
+      return 3;
+    case VK_PHYSICAL_DEVICE_TYPE_VIRTUAL_GPU:
+      return 2;
+    case VK_PHYSICAL_DEVICE_TYPE_CPU:
+      return 1;
+    default:
+      return 0;
   }
 }
 
@@ -70,7 +75,6 @@ uint64_t ValidationMessageCount() { return g_validationMessages.load(); }
 void DebugPrint(const char* text) {
   std::wstring wide(text, text + std::strlen(text));
   OutputDebugStringW(wide.c_str());
-  std::fputs(text, stderr);
 }
 
 HRESULT VulkanDevice::Create(std::unique_ptr<VulkanDevice>* out) {
@@ -93,15 +97,16 @@ HRESULT VulkanDevice::Init() {
     extensions.push_back(VK_EXT_DEBUG_UTILS_EXTENSION_NAME);
   }
   AppendSurfaceExtensions(&extensions);
+  bool surfaces = false;
+  for (const char* e : extensions) surfaces = surfaces || std::strcmp(e, VK_KHR_SURFACE_EXTENSION_NAME) == 0;
   VkDebugUtilsMessengerCreateInfoEXT messengerInfo{VK_STRUCTURE_TYPE_DEBUG_UTILS_MESSENGER_CREATE_INFO_EXT};
   messengerInfo.messageSeverity =
       VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
-  messengerInfo.messageType = VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT |
-                              VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT |
-                              VK_DEBUG_UTILS_MESSAGE_TYPE_PERFORMANCE_BIT_EXT;
+  // Performance hints are not faults (every image stays in the general layout on purpose).
+  messengerInfo.messageType =
+      VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT;
   messengerInfo.pfnUserCallback = OnValidationMessage;
   VkInstanceCreateInfo ici{VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO};
-  ici.pNext = validation ? &messengerInfo : nullptr;
   ici.pApplicationInfo = &app;
   ici.enabledLayerCount = static_cast<uint32_t>(layers.size());
   ici.ppEnabledLayerNames = layers.data();
@@ -170,7 +175,11 @@ HRESULT VulkanDevice::Init() {
   qci.queueCount = 1;
   qci.pQueuePriorities = &priority;
   std::vector<const char*> deviceExtensions = {VK_KHR_PUSH_DESCRIPTOR_EXTENSION_NAME};
-  canPresent = HasDeviceExtension(physical, VK_KHR_SWAPCHAIN_EXTENSION_NAME);
+  // The compiler's SPIR-V carries HLSL semantics (SPV_GOOGLE_hlsl_functionality1).
+  for (const char* e : {VK_GOOGLE_HLSL_FUNCTIONALITY_1_EXTENSION_NAME, VK_GOOGLE_DECORATE_STRING_EXTENSION_NAME})
+    if (HasDeviceExtension(physical, e)) deviceExtensions.push_back(e);
+  // Swapchains need the instance's surface extension, which headless processes lack.
+  canPresent = surfaces && HasDeviceExtension(physical, VK_KHR_SWAPCHAIN_EXTENSION_NAME);
   if (canPresent) deviceExtensions.push_back(VK_KHR_SWAPCHAIN_EXTENSION_NAME);
   VkDeviceCreateInfo dci{VK_STRUCTURE_TYPE_DEVICE_CREATE_INFO};
   dci.pNext = &features2;
@@ -234,9 +243,8 @@ HRESULT VulkanDevice::Allocate(const VkMemoryRequirements& req, MemoryKind kind,
                                    ? VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT
                                    : VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT |
                                          VK_MEMORY_PROPERTY_HOST_CACHED_BIT;
-  VkMemoryPropertyFlags need = kind == MemoryKind::DeviceLocal
-                                   ? 0
-                                   : VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT;
+  VkMemoryPropertyFlags need =
+      kind == MemoryKind::DeviceLocal ? 0 : VK_MEMORY_PROPERTY_HOST_VISIBLE_BIT | VK_MEMORY_PROPERTY_HOST_COHERENT_BIT;
   uint32_t type = UINT32_MAX;
   for (int pass = 0; pass < 2 && type == UINT32_MAX; ++pass) {
     VkMemoryPropertyFlags flags = pass == 0 ? want : need;
@@ -385,15 +393,26 @@ void VulkanDevice::CollectGarbage() {
 
 void VulkanDevice::DestroyNow(VkObjectType type, uint64_t handle, VkDeviceMemory memory) {
   switch (type) {
-    case VK_OBJECT_TYPE_BUFFER: vkDestroyBuffer(device, reinterpret_cast<VkBuffer>(handle), nullptr); break;
-    case VK_OBJECT_TYPE_IMAGE: vkDestroyImage(device, reinterpret_cast<VkImage>(handle), nullptr); break;
-    case VK_OBJECT_TYPE_IMAGE_VIEW: vkDestroyImageView(device, reinterpret_cast<VkImageView>(handle), nullptr); break;
-    case VK_OBJECT_TYPE_SAMPLER: vkDestroySampler(device, reinterpret_cast<VkSampler>(handle), nullptr); break;
+    case VK_OBJECT_TYPE_BUFFER:
+      vkDestroyBuffer(device, reinterpret_cast<VkBuffer>(handle), nullptr);
+      break;
+    case VK_OBJECT_TYPE_IMAGE:
+      vkDestroyImage(device, reinterpret_cast<VkImage>(handle), nullptr);
+      break;
+    case VK_OBJECT_TYPE_IMAGE_VIEW:
+      vkDestroyImageView(device, reinterpret_cast<VkImageView>(handle), nullptr);
+      break;
+    case VK_OBJECT_TYPE_SAMPLER:
+      vkDestroySampler(device, reinterpret_cast<VkSampler>(handle), nullptr);
+      break;
     case VK_OBJECT_TYPE_SHADER_MODULE:
       vkDestroyShaderModule(device, reinterpret_cast<VkShaderModule>(handle), nullptr);
       break;
-    case VK_OBJECT_TYPE_PIPELINE: vkDestroyPipeline(device, reinterpret_cast<VkPipeline>(handle), nullptr); break;
-    default: break;
+    case VK_OBJECT_TYPE_PIPELINE:
+      vkDestroyPipeline(device, reinterpret_cast<VkPipeline>(handle), nullptr);
+      break;
+    default:
+      break;
   }
   if (memory) vkFreeMemory(device, memory, nullptr);
 }

@@ -99,7 +99,7 @@ class VulkanDevice {
   std::vector<Garbage> garbage_;
 };
 
-// Prints a line to the debugger output and to stderr.
+// Prints a line to the debugger output (stderr unless a debugger sink is installed).
 void DebugPrint(const char* text);
 
 }  // namespace zr::d3d11
