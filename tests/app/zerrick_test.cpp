@@ -61,6 +61,7 @@ TEST_P(ZerrickTest, OpensItsWindowAndExitsCleanly) {
   pid_t pid = fork();
   if (pid == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that failed hard
+    setenv("LSAN_OPTIONS", "suppressions=" ZR_LSAN_SUPPRESSIONS, 1);
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);

@@ -14,8 +14,10 @@ namespace zr::win32 {
 // window or an unknown handle. Display windows are created Vulkan-capable.
 void* NativeWindow(HWND window);
 
-// True when windows are kept without a display: no display server could be reached
-// when the first window was needed (or no window has been asked for yet and none can).
+// True when windows are kept without a display. The first call, or the first
+// window, decides for the whole process: a display is used when DISPLAY or
+// WAYLAND_DISPLAY names a server that SDL can open. The thread that made that
+// decision is the display thread; windows of other threads are always headless.
 bool IsHeadless();
 
 // Receives every OutputDebugString text, on the calling thread, one call at a time.

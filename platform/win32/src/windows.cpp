@@ -60,8 +60,6 @@ struct Window {
   std::shared_ptr<Queue> queue;
   std::thread::id owner;
   std::wstring title;
-  DWORD style;
-  HICON icon;
   Placement client;  // headless: the truth; display: the last reported placement
   bool visible = false;
   int sizeType = SIZE_RESTORED;
@@ -322,6 +320,7 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     return nullptr;
   }
   auto window = std::make_shared<Window>();
+  HICON icon;
   {
     std::lock_guard lock(gMutex);
     auto it = gClasses.find(Lower(className));
@@ -330,14 +329,13 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
       return nullptr;
     }
     window->procedure = it->second.record.lpfnWndProc;
-    window->icon = it->second.record.hIcon;
+    icon = it->second.record.hIcon;
     window->handle = reinterpret_cast<HWND>(gNextHandle);
     gNextHandle += 0x10;
   }
   window->queue = ThreadQueue();
   window->owner = std::this_thread::get_id();
   window->title = windowName != nullptr ? windowName : L"";
-  window->style = style;
 
   // CW_USEDEFAULT for the width picks the default size, whatever the height says;
   // an explicit size is the outer size, frame included.
@@ -360,9 +358,9 @@ HWND WINAPI CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName
     client.y = y + frame.top;
   }
   if (useDisplay) {
-    auto icon = reinterpret_cast<const zr::win32::IconResource*>(window->icon);
+    auto pixels = reinterpret_cast<const zr::win32::IconResource*>(icon);
     window->native = display::CreateWindow(window->handle, window->title, client, (style & WS_THICKFRAME) != 0,
-                                           icon != nullptr && icon->pixels != nullptr ? icon : nullptr);
+                                           pixels != nullptr && pixels->pixels != nullptr ? pixels : nullptr);
     if (window->native != nullptr) client = display::GetPlacement(window->native);
   }
   {
