@@ -370,11 +370,6 @@ void Executor::FlushAndWait() {
   vk_.CollectGarbage();
 }
 
-VkCommandBuffer Executor::CommandBufferForSwapChain() {
-  EndRendering();
-  return Cmd();
-}
-
 HRESULT Executor::AllocateUpload(VkDeviceSize size, VkDeviceSize align, Slice* out) {
   align = std::max<VkDeviceSize>(align, 16);
   if (chunk_ != SIZE_MAX) {

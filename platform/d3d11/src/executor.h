@@ -34,10 +34,6 @@ class Executor {
   // Ends rendering and records the copy of a dynamic texture's host buffer into its image.
   void UploadHostCopy(TextureData& texture, uint32_t subresource);
 
-  // Hooks for the swap chain: the command buffer being recorded (rendering ended,
-  // state flushed), to add commands of its own before a Flush.
-  VkCommandBuffer CommandBufferForSwapChain();
-
  private:
   struct Frame {
     VkCommandPool pool = VK_NULL_HANDLE;
