@@ -132,6 +132,15 @@ void Context::Issue(const Command& command) {
   }
   Command copy = command;
   Persist(copy);
+  // A list that continues the previous one's state takes that state at its first draw,
+  // so that bindings replaced before any draw (a resize unbinding the old targets) are
+  // not held by the list.
+  if (restorePending_ && (std::holds_alternative<cmd::Draw>(copy) || std::holds_alternative<cmd::DrawIndexed>(copy))) {
+    auto snapshot = std::make_unique<ContextState>(shadow_);
+    recording_->commands.insert(recording_->commands.begin(), cmd::RestoreState{snapshot.get()});
+    recording_->snapshots.push_back(std::move(snapshot));
+    restorePending_ = false;
+  }
   ApplyState(shadow_, copy);
   recording_->commands.push_back(copy);
 }
@@ -202,14 +211,10 @@ void Context::Persist(Command& command) {
 HRESULT Context::FinishCommandList(BOOL restore, ID3D11CommandList** list) {
   if (executor_ || !list) return DXGI_ERROR_INVALID_CALL;
   CommandList* next = new CommandList(device_);
-  if (restore) {
-    // The next list starts from the state recorded so far.
-    auto snapshot = std::make_unique<ContextState>(shadow_);
-    next->commands.push_back(cmd::RestoreState{snapshot.get()});
-    next->snapshots.push_back(std::move(snapshot));
-  } else {
-    shadow_ = ContextState{};
-  }
+  // With restore the next list starts from the state recorded so far (taken at its
+  // first draw); without, from the cleared state.
+  restorePending_ = restore != FALSE;
+  if (!restore) shadow_ = ContextState{};
   *list = recording_;
   recording_ = next;
   return S_OK;

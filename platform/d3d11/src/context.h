@@ -189,6 +189,7 @@ class Context final : public DeviceChild<ID3D11DeviceContext> {
   Device* device_;
   std::unique_ptr<Executor> executor_;  // immediate only
   ContextState shadow_;                 // deferred: the state as recorded so far
+  bool restorePending_ = false;         // deferred: the list continues shadow_, taken at its first draw
   CommandList* recording_ = nullptr;    // deferred: the list being recorded (its public reference)
 };
 

@@ -331,6 +331,7 @@ VkCommandBuffer Executor::Cmd() {
   }
   // Not reusable until this submission completes.
   frame_->serial = UINT64_MAX;
+  vk_.BeginRecording();
   VkCommandBufferBeginInfo bi{VK_STRUCTURE_TYPE_COMMAND_BUFFER_BEGIN_INFO};
   bi.flags = VK_COMMAND_BUFFER_USAGE_ONE_TIME_SUBMIT_BIT;
   vkBeginCommandBuffer(frame_->cb, &bi);
@@ -353,6 +354,7 @@ void Executor::Flush() {
   renamed_.clear();
   vkEndCommandBuffer(frame_->cb);
   uint64_t serial = vk_.Submit(frame_->cb);
+  vk_.EndRecording(serial);
   frame_->serial = serial;
   frame_ = nullptr;
   for (Chunk& c : chunks_) {

@@ -32,8 +32,10 @@ bool IsBufferFormat(DXGI_FORMAT format) {
     case DXGI_FORMAT_B8G8R8A8_UNORM:
     case DXGI_FORMAT_B8G8R8A8_UNORM_SRGB:
     case DXGI_FORMAT_R10G10B10A2_UNORM:
-    case DXGI_FORMAT_R16G16B16A16_FLOAT: return true;
-    default: return false;
+    case DXGI_FORMAT_R16G16B16A16_FLOAT:
+      return true;
+    default:
+      return false;
   }
 }
 
@@ -139,8 +141,8 @@ HRESULT SwapChain::Init(const DXGI_SWAP_CHAIN_DESC& desc) {
     if (!vk.canPresent || !SDL_Vulkan_CreateSurface(static_cast<SDL_Window*>(nativeWindow_), vk.instance, &surface_) ||
         vkGetPhysicalDeviceSurfaceSupportKHR(vk.physical, vk.queueFamily, surface_, &supported) != VK_SUCCESS ||
         !supported) {
-      std::string line = std::string("DXGI ERROR: the window cannot be presented to through Vulkan (") +
-                         SDL_GetError() + ")\n";
+      std::string line =
+          std::string("DXGI ERROR: the window cannot be presented to through Vulkan (") + SDL_GetError() + ")\n";
       DebugPrint(line.c_str());
       return DXGI_ERROR_UNSUPPORTED;
     }
@@ -450,8 +452,8 @@ HRESULT SwapChain::CreateVulkanSwapchain(bool vsync) {
   ci.preTransform = caps.currentTransform;
   ci.compositeAlpha = VK_COMPOSITE_ALPHA_OPAQUE_BIT_KHR;
   if (!(caps.supportedCompositeAlpha & ci.compositeAlpha))
-    ci.compositeAlpha = static_cast<VkCompositeAlphaFlagBitsKHR>(caps.supportedCompositeAlpha &
-                                                                 (~caps.supportedCompositeAlpha + 1));
+    ci.compositeAlpha =
+        static_cast<VkCompositeAlphaFlagBitsKHR>(caps.supportedCompositeAlpha & (~caps.supportedCompositeAlpha + 1));
   ci.presentMode = mode;
   ci.clipped = VK_TRUE;
   ci.oldSwapchain = old;
@@ -514,8 +516,7 @@ HRESULT SwapChain::PresentToSurface(Frame& frame, bool vsync) {
   blit.srcSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
   blit.srcOffsets[1] = {static_cast<int32_t>(backBuffer_->width), static_cast<int32_t>(backBuffer_->height), 1};
   blit.dstSubresource = {VK_IMAGE_ASPECT_COLOR_BIT, 0, 0, 1};
-  blit.dstOffsets[1] = {static_cast<int32_t>(swapchainExtent_.width), static_cast<int32_t>(swapchainExtent_.height),
-                        1};
+  blit.dstOffsets[1] = {static_cast<int32_t>(swapchainExtent_.width), static_cast<int32_t>(swapchainExtent_.height), 1};
   const bool sameSize = swapchainExtent_.width == backBuffer_->width && swapchainExtent_.height == backBuffer_->height;
   vkCmdBlitImage(frame.cb, front_, VK_IMAGE_LAYOUT_GENERAL, target, VK_IMAGE_LAYOUT_TRANSFER_DST_OPTIMAL, 1, &blit,
                  sameSize ? VK_FILTER_NEAREST : VK_FILTER_LINEAR);
@@ -531,8 +532,7 @@ HRESULT SwapChain::PresentToSurface(Frame& frame, bool vsync) {
   pi.pSwapchains = &swapchain_;
   pi.pImageIndices = &index;
   r = vk.Present(pi);
-  if (r == VK_ERROR_OUT_OF_DATE_KHR || r == VK_SUBOPTIMAL_KHR || r == VK_ERROR_SURFACE_LOST_KHR)
-    swapchainStale_ = true;
+  if (r == VK_ERROR_OUT_OF_DATE_KHR || r == VK_SUBOPTIMAL_KHR || r == VK_ERROR_SURFACE_LOST_KHR) swapchainStale_ = true;
   return S_OK;
 }
 

@@ -78,7 +78,7 @@ class SwapChain final : public IDXGISwapChain, public TrackedObject {
   void PaceHeadless(UINT syncInterval);
 
   DXGI_SWAP_CHAIN_DESC desc_{};
-  void* nativeWindow_ = nullptr;  // the SDL window, or null for a headless one
+  void* nativeWindow_ = nullptr;     // the SDL window, or null for a headless one
   Texture2D* backBuffer_ = nullptr;  // holds a private reference
 
   // The single-sampled image the back buffer is resolved into at Present.

@@ -371,7 +371,19 @@ HRESULT VulkanDevice::RunOneShot(const std::function<void(VkCommandBuffer)>& rec
 void VulkanDevice::DestroyLater(VkObjectType type, uint64_t handle, VkDeviceMemory memory) {
   uint64_t serial = NextSerial();
   std::lock_guard<std::mutex> lock(garbageMutex_);
-  garbage_.push_back({serial, type, handle, memory});
+  garbage_.push_back({recording_ ? UINT64_MAX : serial, type, handle, memory});
+}
+
+void VulkanDevice::BeginRecording() {
+  std::lock_guard<std::mutex> lock(garbageMutex_);
+  recording_ = true;
+}
+
+void VulkanDevice::EndRecording(uint64_t serial) {
+  std::lock_guard<std::mutex> lock(garbageMutex_);
+  recording_ = false;
+  for (Garbage& g : garbage_)
+    if (g.serial == UINT64_MAX) g.serial = serial;
 }
 
 void VulkanDevice::CollectGarbage() {

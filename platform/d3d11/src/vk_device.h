@@ -75,6 +75,11 @@ class VulkanDevice {
     if (handle != VK_NULL_HANDLE) DestroyLater(type, reinterpret_cast<uint64_t>(handle), memory);
   }
   void CollectGarbage();
+  // The immediate context records into one command buffer that is submitted after other
+  // work (one-shot uploads) may have been: what is released while it records may be in
+  // it, and waits for its submission as `serial`.
+  void BeginRecording();
+  void EndRecording(uint64_t serial);
 
  private:
   VulkanDevice() = default;
@@ -96,6 +101,7 @@ class VulkanDevice {
     VkDeviceMemory memory;
   };
   std::mutex garbageMutex_;
+  bool recording_ = false;  // guarded by garbageMutex_
   std::vector<Garbage> garbage_;
 };
 
