@@ -88,6 +88,26 @@ size_t ReadString(const std::vector<uint32_t>& words, size_t at, size_t end, std
   return 0;
 }
 
+// The operands a type instruction needs after its result id; reflection relies on them.
+uint32_t MinimumOperands(spv::Op op) {
+  switch (op) {
+    case spv::OpTypeInt:
+    case spv::OpTypeVector:
+    case spv::OpTypeMatrix:
+    case spv::OpTypeArray:
+    case spv::OpTypePointer:
+      return 2;
+    case spv::OpTypeFloat:
+    case spv::OpTypeRuntimeArray:
+    case spv::OpTypeSampledImage:
+      return 1;
+    case spv::OpTypeImage:
+      return 7;
+    default:
+      return 0;
+  }
+}
+
 bool ReadModule(const std::vector<uint32_t>& words, Module* m, std::string* error) {
   if (words.size() < 5 || words[0] != spv::MagicNumber) {
     *error = "not a SPIR-V module";
@@ -125,7 +145,11 @@ bool ReadModule(const std::vector<uint32_t>& words, Module* m, std::string* erro
       case spv::OpTypeRuntimeArray:
       case spv::OpTypeStruct:
       case spv::OpTypePointer:
-        if (count >= 2) m->types[w[1]] = Type{op, std::vector<uint32_t>(w + 2, w + count)};
+        if (count < 2 + MinimumOperands(op)) {
+          *error = "malformed SPIR-V type";
+          return false;
+        }
+        m->types[w[1]] = Type{op, std::vector<uint32_t>(w + 2, w + count)};
         break;
       case spv::OpConstant:
         if (count >= 4) m->constants[w[2]] = w[3];
