@@ -10,6 +10,11 @@
 
 namespace {
 
+// The records keep the sizes a 64-bit Windows program relies on.
+static_assert(sizeof(WNDCLASSEXW) == 80);
+static_assert(sizeof(FILE_STANDARD_INFO) == 24);
+static_assert(sizeof(MSG) == 48);
+
 // These tests keep their windows without a display.
 const bool kHeadless = (unsetenv("DISPLAY"), unsetenv("WAYLAND_DISPLAY"), true);
 
