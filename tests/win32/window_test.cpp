@@ -286,6 +286,13 @@ TEST_F(WindowTest, PointerBecomesMouseMessagesAndButtonState) {
   EXPECT_EQ(LOWORD(taken[2].lParam), 301);
   EXPECT_EQ(HIWORD(taken[2].lParam), 70000 & 0xFFFF);
   EXPECT_EQ(taken[3].message, static_cast<UINT>(WM_LBUTTONUP));
+
+  // Without a window only the button state changes.
+  zr::win32::InjectMouseButton(nullptr, VK_RBUTTON, true);
+  EXPECT_NE(GetAsyncKeyState(VK_RBUTTON) & 0x8000, 0);
+  zr::win32::InjectMouseButton(nullptr, VK_RBUTTON, false);
+  EXPECT_EQ(GetAsyncKeyState(VK_RBUTTON), 0);
+  EXPECT_TRUE(Drain().empty());
 }
 
 TEST_F(WindowTest, ResizeMinimiseAndRestoreSendSizes) {

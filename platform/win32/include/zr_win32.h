@@ -33,6 +33,7 @@ void SetMessageBoxAnswer(int answer);
 // Input as the display delivers it: the messages a real key, pointer or frame drag
 // would produce are posted (or, for a resize, sent) to the window.
 // `virtualKey` is a Windows virtual-key code; `alt` tells that an Alt key is held.
+// With a null window a key or button changes only what GetAsyncKeyState reports.
 void InjectKey(HWND window, UINT virtualKey, bool down, bool repeat = false, bool alt = false);
 // Pointer position in client coordinates.
 void InjectMouseMove(HWND window, int x, int y);

@@ -209,7 +209,7 @@ void DeliverKey(HWND window, UINT virtualKey, bool down, bool repeat, bool alt) 
   if (!down || repeat) flags |= 1u << 30;
   if (!down) flags |= 1u << 31;
   UINT message = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
-  PostMessageW(window, message, virtualKey, static_cast<LPARAM>(flags));
+  if (window != nullptr) PostMessageW(window, message, virtualKey, static_cast<LPARAM>(flags));
 }
 
 void DeliverMouseMove(HWND handle, int x, int y) {
@@ -236,7 +236,7 @@ void DeliverMouseButton(HWND window, UINT button, bool down, int x, int y) {
       return;
   }
   gKeyDown[button] = down;
-  PostMessageW(window, message, MouseKeys(), MAKELPARAM(x, y));
+  if (window != nullptr) PostMessageW(window, message, MouseKeys(), MAKELPARAM(x, y));
 }
 
 void DeliverMouseWheel(HWND window, int delta) {
