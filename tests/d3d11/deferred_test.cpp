@@ -143,12 +143,14 @@ TEST_F(Deferred, ClearRecordedBeforeAnyListWaitsForTheNextList) {
 }
 
 TEST_F(Deferred, ObjectsNamedByAListLiveAsLongAsTheList) {
-  Com<ID3D11Buffer> temporary = MakeBuffer(D3D11_BIND_CONSTANT_BUFFER, &kGreenRight, sizeof(Tint));
-  Bind(deferred.Get(), temporary.Get());
+  ID3D11Buffer* temporary = nullptr;
+  D3D11_BUFFER_DESC desc{sizeof(Tint), D3D11_USAGE_DEFAULT, D3D11_BIND_CONSTANT_BUFFER, 0, 0, 0};
+  D3D11_SUBRESOURCE_DATA init{&kGreenRight, 0, 0};
+  ASSERT_EQ(device->CreateBuffer(&desc, &init, &temporary), S_OK);
+  Bind(deferred.Get(), temporary);
   deferred->Draw(6, 0);
   Com<ID3D11CommandList> list = Finish(FALSE);
   EXPECT_EQ(temporary->Release(), 0u);  // the application's last reference
-  *temporary.Put() = nullptr;
   context->ExecuteCommandList(list.Get(), TRUE);
   EXPECT_EQ(Right(), kGreen);
   EXPECT_EQ(deferred->GetType(), D3D11_DEVICE_CONTEXT_DEFERRED);

@@ -34,6 +34,13 @@ HRESULT CheckUsage(D3D11_USAGE usage, UINT bind, UINT cpu, bool hasInitialData) 
   }
 }
 
+// A usage field read as its bits: applications may pass values the enumeration lacks.
+bool KnownUsage(const D3D11_USAGE& usage) {
+  uint32_t raw;
+  std::memcpy(&raw, &usage, sizeof(raw));
+  return raw <= D3D11_USAGE_STAGING;
+}
+
 uint32_t FullMipCount(uint32_t w, uint32_t h, uint32_t d) {
   uint32_t m = 1;
   for (uint32_t s = std::max({w, h, d}); s > 1; s >>= 1) ++m;
@@ -52,7 +59,7 @@ TrackedObject* AsTracked(ID3D11Resource* resource) { return dynamic_cast<Tracked
 
 HRESULT Buffer::Create(Device* device, const D3D11_BUFFER_DESC& desc, const D3D11_SUBRESOURCE_DATA* initial,
                        Buffer** out) {
-  if (desc.ByteWidth == 0 || (desc.BindFlags & ~kBufferBindFlags)) return E_INVALIDARG;
+  if (desc.ByteWidth == 0 || (desc.BindFlags & ~kBufferBindFlags) || !KnownUsage(desc.Usage)) return E_INVALIDARG;
   if (initial && !initial->pSysMem) return E_INVALIDARG;
   if (desc.BindFlags & D3D11_BIND_CONSTANT_BUFFER) {
     if (desc.BindFlags != D3D11_BIND_CONSTANT_BUFFER || desc.ByteWidth % 16 != 0 ||
@@ -316,6 +323,7 @@ void Resolve(D3D11_TEXTURE3D_DESC& d, const TextureData& t) { d.MipLevels = t.mi
 template <typename Iface, typename Desc>
 HRESULT Texture<Iface, Desc>::Create(Device* device, const Desc& desc, const D3D11_SUBRESOURCE_DATA* initial,
                                      Texture** out) {
+  if (!KnownUsage(desc.Usage)) return E_INVALIDARG;
   Texture* t = new Texture(device);
   t->desc_ = desc;
   Fill(*t, desc);
