@@ -21,14 +21,14 @@ const bool kHeadless = [] {
   return true;
 }();
 
-TEST_F(SwapChainTest, WindowIsHeadless) {
+SWAPCHAIN_TEST(WindowIsHeadless) {
   ASSERT_TRUE(kHeadless);
   Make(16, 16, 16, 16);
   EXPECT_TRUE(zr::win32::IsHeadless());
   EXPECT_EQ(zr::win32::NativeWindow(window), nullptr);
 }
 
-TEST_F(SwapChainTest, SyncIntervalPacesPresentsAtSixtyHertz) {
+SWAPCHAIN_TEST(SyncIntervalPacesPresentsAtSixtyHertz) {
   Make(16, 16, 16, 16);
   DrawFrame(kGreen);
   struct Case {
@@ -66,7 +66,7 @@ bool HasLineStarting(const std::vector<std::string>& lines, const std::string& s
   return false;
 }
 
-TEST_F(SwapChainTest, LiveObjectReportNamesEveryObjectUntilOnlyTheDeviceIsLeft) {
+SWAPCHAIN_TEST(LiveObjectReportNamesEveryObjectUntilOnlyTheDeviceIsLeft) {
   Make(16, 16, 16, 16);
   Com<ID3D11Debug> debug;
   ASSERT_EQ(device->QueryInterface(__uuidof(ID3D11Debug), reinterpret_cast<void**>(&debug)), S_OK);
@@ -174,7 +174,7 @@ size_t ResidentBytes() {
 // The engine's frame: per draw a list recorded on the deferred context (which keeps its
 // state) and executed; the debug lines' 49152-byte vertex buffer made, drawn and
 // released twice; then Present.
-TEST_F(SwapChainTest, ResidentMemoryStaysFlatOverTenThousandFrames) {
+SWAPCHAIN_TEST(ResidentMemoryStaysFlatOverTenThousandFrames) {
   // The validation layer keeps records of every handle ever made; this test is about
   // the layer's own memory.
   setenv("ZR_VULKAN_VALIDATION", "0", 1);

@@ -255,6 +255,12 @@ class SwapChainTest : public VulkanCleanTest {
   std::unique_ptr<SolidColour> shaders;
 };
 
+// Both test programs run the shared cases, each under its own suite name: the build sets
+// ZR_SWAPCHAIN_SUITE (HeadlessSwapChain, XvfbSwapChain).
+class ZR_SWAPCHAIN_SUITE : public SwapChainTest {};
+#define SWAPCHAIN_TEST_IN(suite, name) TEST_F(suite, name)
+#define SWAPCHAIN_TEST(name) SWAPCHAIN_TEST_IN(ZR_SWAPCHAIN_SUITE, name)
+
 inline constexpr float kGreen[4] = {0.0f, 1.0f, 0.0f, 1.0f};
 inline constexpr float kRed[4] = {1.0f, 0.0f, 0.0f, 1.0f};
 inline constexpr Rgba kGreenTexel{0, 255, 0, 255};

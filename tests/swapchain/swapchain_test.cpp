@@ -8,7 +8,7 @@
 namespace swapchaintest {
 namespace {
 
-TEST_F(SwapChainTest, DrawnBackBufferReadsBackAndIsWhatPresentShows) {
+SWAPCHAIN_TEST(DrawnBackBufferReadsBackAndIsWhatPresentShows) {
   Make(64, 48, 64, 48);
   DXGI_SWAP_CHAIN_DESC desc{};
   ASSERT_EQ(chain->GetDesc(&desc), S_OK);
@@ -44,7 +44,7 @@ TEST_F(SwapChainTest, DrawnBackBufferReadsBackAndIsWhatPresentShows) {
   EXPECT_EQ(count, 2u);
 }
 
-TEST_F(SwapChainTest, ZeroSizeTakesTheClientArea) {
+SWAPCHAIN_TEST(ZeroSizeTakesTheClientArea) {
   Make(80, 40, 0, 0);
   DXGI_SWAP_CHAIN_DESC desc{};
   ASSERT_EQ(chain->GetDesc(&desc), S_OK);
@@ -119,7 +119,7 @@ const Holder kHolders[] = {
      }},
 };
 
-TEST_F(SwapChainTest, ResizeBuffersRefusesWhileTheBackBufferIsReferenced) {
+SWAPCHAIN_TEST(ResizeBuffersRefusesWhileTheBackBufferIsReferenced) {
   Make(64, 48, 64, 48);
   Com<ID3D11DeviceContext> deferred;
   ASSERT_EQ(device->CreateDeferredContext(0, &deferred), S_OK);
@@ -158,7 +158,7 @@ TEST_F(SwapChainTest, ResizeBuffersRefusesWhileTheBackBufferIsReferenced) {
   EXPECT_EQ(shown.At(width - 2, 20), kGreenTexel);
 }
 
-TEST_F(SwapChainTest, MinimisedWindowIsNotPresentedToAndResizesToOnePixel) {
+SWAPCHAIN_TEST(MinimisedWindowIsNotPresentedToAndResizesToOnePixel) {
   Make(64, 48, 0, 0);
   DrawFrame(kGreen);
   EXPECT_EQ(chain->Present(0, 0), S_OK);
@@ -189,7 +189,7 @@ TEST_F(SwapChainTest, MinimisedWindowIsNotPresentedToAndResizesToOnePixel) {
   EXPECT_EQ(shown.At(60, 24), kRedTexel);
 }
 
-TEST_F(SwapChainTest, RefusedCalls) {
+SWAPCHAIN_TEST(RefusedCalls) {
   Make(32, 32, 32, 32);
   void* out = nullptr;
   EXPECT_EQ(chain->Present(5, 0), DXGI_ERROR_INVALID_CALL);

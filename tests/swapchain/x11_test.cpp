@@ -1,10 +1,6 @@
 // With a display: each test process starts its own Xvfb server on a free display
 // before any window exists, so windows are SDL windows and the swap chain presents
 // through a Vulkan surface. What Present showed is read back from the X server.
-#include <SDL.h>
-#include <SDL_syswm.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +11,13 @@
 #include <thread>
 
 #include "swapchain/swapchain_fixture.h"
+
+// Last: Xlib's macros (None, Bool, Status), which SDL_syswm.h brings in too, would
+// break the headers above.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace swapchaintest {
 namespace {
@@ -109,13 +112,13 @@ bool ShowsAfterPresents(IDXGISwapChain* chain, XWindowReader& reader, int x, int
   return false;
 }
 
-TEST_F(SwapChainTest, WindowIsAnSdlWindow) {
+SWAPCHAIN_TEST(WindowIsAnSdlWindow) {
   Make(16, 16, 16, 16);
   EXPECT_FALSE(zr::win32::IsHeadless());
   EXPECT_NE(zr::win32::NativeWindow(window), nullptr);
 }
 
-TEST_F(SwapChainTest, PresentShowsTheFrameInTheWindowAndFollowsAResize) {
+SWAPCHAIN_TEST(PresentShowsTheFrameInTheWindowAndFollowsAResize) {
   Make(64, 48, 0, 0);
   XWindowReader reader(window);
   ASSERT_TRUE(reader.Valid());

@@ -152,7 +152,7 @@ HRESULT SwapChain::Init(const DXGI_SWAP_CHAIN_DESC& desc) {
 
 SwapChain::~SwapChain() {
   VulkanDevice& vk = OwnerDevice()->Vk();
-  vk.WaitIdle();
+  vk.WaitQueueIdle();
   if (backBuffer_) backBuffer_->ReleasePrivate();
   DestroyFrontImage();
   DestroyVulkanSwapchain(swapchain_);
@@ -397,7 +397,7 @@ void SwapChain::PaceHeadless(UINT syncInterval) {
 HRESULT SwapChain::CreateVulkanSwapchain(bool vsync) {
   VulkanDevice& vk = OwnerDevice()->Vk();
   // The images of the swapchain being replaced may still be read by the presentation.
-  vk.WaitIdle();
+  vk.WaitQueueIdle();
   VkSwapchainKHR old = swapchain_;
   swapchain_ = VK_NULL_HANDLE;
   swapchainStale_ = false;

@@ -319,6 +319,11 @@ VkResult VulkanDevice::Present(const VkPresentInfoKHR& info) {
   return vkQueuePresentKHR(queue, &info);
 }
 
+void VulkanDevice::WaitQueueIdle() {
+  std::lock_guard<std::mutex> lock(queueMutex_);
+  vkQueueWaitIdle(queue);
+}
+
 void VulkanDevice::Wait(uint64_t serial) {
   VkSemaphoreWaitInfo wi{VK_STRUCTURE_TYPE_SEMAPHORE_WAIT_INFO};
   wi.semaphoreCount = 1;

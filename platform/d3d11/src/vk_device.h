@@ -58,6 +58,8 @@ class VulkanDevice {
   uint64_t Submit(VkCommandBuffer cb, VkSemaphore wait = VK_NULL_HANDLE, VkSemaphore signal = VK_NULL_HANDLE);
   // vkQueuePresentKHR on the queue, serialised with the submissions.
   VkResult Present(const VkPresentInfoKHR& info);
+  // vkQueueWaitIdle: every submission and every present's semaphore wait is done.
+  void WaitQueueIdle();
   // Whether VK_KHR_swapchain is enabled (a surface could be found at creation).
   bool canPresent = false;
   void Wait(uint64_t serial);
