@@ -217,31 +217,40 @@ TEST_F(DdsLoader, ValidImagesMakeTheirTextureAndView) {
     DdsSpec spec;
     Made want;
   } cases[] = {
-      {"2D with 3 levels", Rgba(4, 4, 3, 64 + 16 + 4),
+      {"2D with 3 levels",
+       Rgba(4, 4, 3, 64 + 16 + 4),
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 1, 3, DXGI_FORMAT_R8G8B8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE2D}},
-      {"mip count 0 is one level", noMipCount,
+      {"mip count 0 is one level",
+       noMipCount,
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 2, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE2D}},
-      {"cube", cube,
-       {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 6, 3, DXGI_FORMAT_R8G8B8A8_UNORM,
-        D3D11_RESOURCE_MISC_TEXTURECUBE, D3D11_SRV_DIMENSION_TEXTURECUBE}},
-      {"volume", volume,
+      {"cube",
+       cube,
+       {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 6, 3, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_RESOURCE_MISC_TEXTURECUBE,
+        D3D11_SRV_DIMENSION_TEXTURECUBE}},
+      {"volume",
+       volume,
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE3D, 4, 4, 4, 1, DXGI_FORMAT_R8G8B8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE3D}},
-      {"DX10 1D", line,
+      {"DX10 1D",
+       line,
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE1D, 8, 1, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE1D}},
-      {"DX10 2D array", array,
+      {"DX10 2D array",
+       array,
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 3, 1, DXGI_FORMAT_R8G8B8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE2DARRAY}},
-      {"DX10 cube array", cubeArray,
-       {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 12, 1, DXGI_FORMAT_R8G8B8A8_UNORM,
-        D3D11_RESOURCE_MISC_TEXTURECUBE, D3D11_SRV_DIMENSION_TEXTURECUBEARRAY}},
-      {"BGRA masks", bgra,
+      {"DX10 cube array",
+       cubeArray,
+       {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 12, 1, DXGI_FORMAT_R8G8B8A8_UNORM, D3D11_RESOURCE_MISC_TEXTURECUBE,
+        D3D11_SRV_DIMENSION_TEXTURECUBEARRAY}},
+      {"BGRA masks",
+       bgra,
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 1, 1, DXGI_FORMAT_B8G8R8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE2D}},
-      {"bytes after the last level", extra,
+      {"bytes after the last level",
+       extra,
        {R::D3D11_RESOURCE_DIMENSION_TEXTURE2D, 4, 4, 1, 1, DXGI_FORMAT_R8G8B8A8_UNORM, 0,
         D3D11_SRV_DIMENSION_TEXTURE2D}},
   };
@@ -266,30 +275,37 @@ TEST_F(DdsLoader, ValidImagesMakeTheirTextureAndView) {
 }
 
 TEST_F(DdsLoader, TexelsReachTheTexture) {
-  // A 2x2 image whose second level is read back through a staging copy.
+  // A 2x2 image with its 1x1 second level; both levels are read back through staging copies.
   const std::vector<uint8_t> bytes = MakeDds(Rgba(2, 2, 2, 16 + 4));
   ID3D11Resource* texture;
   ID3D11ShaderResourceView* view;
   ASSERT_EQ(Load(bytes, &texture, &view), S_OK);
-  D3D11_TEXTURE2D_DESC desc{};
-  desc.Width = 1;
-  desc.Height = 1;
-  desc.MipLevels = 1;
-  desc.ArraySize = 1;
-  desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
-  desc.SampleDesc.Count = 1;
-  desc.Usage = D3D11_USAGE_STAGING;
-  desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
-  ID3D11Texture2D* staging = nullptr;
-  ASSERT_EQ(Device->CreateTexture2D(&desc, nullptr, &staging), S_OK);
-  Context->CopySubresourceRegion(staging, 0, 0, 0, 0, texture, 1, nullptr);
-  D3D11_MAPPED_SUBRESOURCE mapped{};
-  ASSERT_EQ(Context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped), S_OK);
-  const uint8_t* texel = static_cast<const uint8_t*>(mapped.pData);
-  const size_t header = 128;
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(texel[i], bytes[header + 16 + i]) << "byte " << i;
-  Context->Unmap(staging, 0);
-  staging->Release();
+  const struct {
+    UINT level, size;
+    size_t offset;
+  } levels[] = {{0, 2, 0}, {1, 1, 16}};
+  for (const auto& level : levels) {
+    D3D11_TEXTURE2D_DESC desc{};
+    desc.Width = desc.Height = level.size;
+    desc.MipLevels = 1;
+    desc.ArraySize = 1;
+    desc.Format = DXGI_FORMAT_R8G8B8A8_UNORM;
+    desc.SampleDesc.Count = 1;
+    desc.Usage = D3D11_USAGE_STAGING;
+    desc.CPUAccessFlags = D3D11_CPU_ACCESS_READ;
+    ID3D11Texture2D* staging = nullptr;
+    ASSERT_EQ(Device->CreateTexture2D(&desc, nullptr, &staging), S_OK);
+    Context->CopySubresourceRegion(staging, 0, 0, 0, 0, texture, level.level, nullptr);
+    D3D11_MAPPED_SUBRESOURCE mapped{};
+    ASSERT_EQ(Context->Map(staging, 0, D3D11_MAP_READ, 0, &mapped), S_OK);
+    for (UINT y = 0; y < level.size; ++y)
+      for (UINT i = 0; i < level.size * 4; ++i)
+        EXPECT_EQ(static_cast<const uint8_t*>(mapped.pData)[y * mapped.RowPitch + i],
+                  bytes[128 + level.offset + y * level.size * 4 + i])
+            << "level " << level.level << " row " << y << " byte " << i;
+    Context->Unmap(staging, 0);
+    staging->Release();
+  }
   view->Release();
   texture->Release();
 }
@@ -431,18 +447,18 @@ TEST(DdsFormats, LegacyPixelFormatsMapAsTabled) {
       {Format(0, 32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000, Code("DXT1")), 0},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(GetDXGIFormat(c.pf), c.want) << "flags " << c.pf.flags << " bits " << c.pf.RGBBitCount << " code "
-                                           << c.pf.fourCC;
+    EXPECT_EQ(GetDXGIFormat(c.pf), c.want)
+        << "flags " << c.pf.flags << " bits " << c.pf.RGBBitCount << " code " << c.pf.fourCC;
 }
 
 TEST(DdsFormats, BitsPerPixelAtEveryBoundary) {
   const struct {
     int format;
     size_t bits;
-  } cases[] = {{0, 0},    {1, 128},  {4, 128}, {5, 96},  {8, 96},   {9, 64},  {22, 64}, {23, 32}, {47, 32},
-               {48, 16},  {59, 16},  {60, 8},  {65, 8},  {66, 1},   {67, 32}, {69, 32}, {70, 4},  {72, 4},
-               {73, 8},   {78, 8},   {79, 4},  {81, 4},  {82, 8},   {84, 8},  {85, 16}, {86, 16}, {87, 32},
-               {93, 32},  {94, 8},   {99, 8},  {100, 0}, {114, 0},  {115, 16}, {116, 0}, {200, 0}};
+  } cases[] = {{0, 0},   {1, 128}, {4, 128}, {5, 96},  {8, 96},  {9, 64},   {22, 64}, {23, 32}, {47, 32},
+               {48, 16}, {59, 16}, {60, 8},  {65, 8},  {66, 1},  {67, 32},  {69, 32}, {70, 4},  {72, 4},
+               {73, 8},  {78, 8},  {79, 4},  {81, 4},  {82, 8},  {84, 8},   {85, 16}, {86, 16}, {87, 32},
+               {93, 32}, {94, 8},  {99, 8},  {100, 0}, {114, 0}, {115, 16}, {116, 0}, {200, 0}};
   for (const auto& c : cases) EXPECT_EQ(BitsPerPixel(static_cast<DXGI_FORMAT>(c.format)), c.bits) << c.format;
 }
 
@@ -452,15 +468,15 @@ TEST(DdsFormats, SurfaceSizes) {
     int format;
     uint64_t rowBytes, rows, bytes;
   } cases[] = {
-      {4, 4, 71, 8, 1, 8},        // BC1: one block
-      {1, 1, 71, 8, 1, 8},        // BC1: a part block is a whole block
-      {5, 5, 77, 32, 2, 64},      // BC3: 2 x 2 blocks of 16
-      {8, 4, 80, 16, 1, 16},      // BC4
-      {0, 0, 71, 0, 0, 0},        // no texels, no blocks
-      {3, 2, 68, 8, 2, 16},       // two texels in four bytes, rounded up
-      {3, 3, 28, 12, 3, 36},      // 32 bits
-      {3, 1, 66, 1, 1, 1},        // 1 bit, rounded up to a byte
-      {5, 2, 115, 10, 2, 20},     // B4G4R4A4
+      {4, 4, 71, 8, 1, 8},                           // BC1: one block
+      {1, 1, 71, 8, 1, 8},                           // BC1: a part block is a whole block
+      {5, 5, 77, 32, 2, 64},                         // BC3: 2 x 2 blocks of 16
+      {8, 4, 80, 16, 1, 16},                         // BC4
+      {0, 0, 71, 0, 0, 0},                           // no texels, no blocks
+      {3, 2, 68, 8, 2, 16},                          // two texels in four bytes, rounded up
+      {3, 3, 28, 12, 3, 36},                         // 32 bits
+      {3, 1, 66, 1, 1, 1},                           // 1 bit, rounded up to a byte
+      {5, 2, 115, 10, 2, 20},                        // B4G4R4A4
       {16384, 16384, 2, 262144, 16384, 4294967296},  // beyond 32 bits
   };
   for (const auto& c : cases) {
@@ -480,8 +496,8 @@ TEST(DdsLayout, MaxsizeDropsTheTopLevelsOfEveryItem) {
     std::unique_ptr<uint8_t[]> texels(new uint8_t[size]);  // only addressed, never read
     std::vector<D3D11_SUBRESOURCE_DATA> table(13 * items);
     size_t w, h, d, skip;
-    ASSERT_EQ(BuildSubresourceTable(4096, 4096, 1, 13, items, DXGI_FORMAT_BC1_UNORM, 1024, texels.get(), size, w, h,
-                                    d, skip, table.data()),
+    ASSERT_EQ(BuildSubresourceTable(4096, 4096, 1, 13, items, DXGI_FORMAT_BC1_UNORM, 1024, texels.get(), size, w, h, d,
+                                    skip, table.data()),
               S_OK);
     EXPECT_EQ(skip, 2u);
     EXPECT_EQ(w, 1024u);
@@ -504,20 +520,16 @@ TEST(DdsLayout, TableEdgeCases) {
   D3D11_SUBRESOURCE_DATA table[4];
   size_t w, h, d, skip;
   // Every level above maxsize: nothing kept.
-  EXPECT_EQ(BuildSubresourceTable(4, 4, 1, 2, 1, DXGI_FORMAT_R8_UNORM, 1, texels, sizeof(texels), w, h, d, skip,
-                                  table),
+  EXPECT_EQ(BuildSubresourceTable(4, 4, 1, 2, 1, DXGI_FORMAT_R8_UNORM, 1, texels, sizeof(texels), w, h, d, skip, table),
             E_FAIL);
   // A single level is kept whatever maxsize says.
-  EXPECT_EQ(BuildSubresourceTable(4, 4, 1, 1, 1, DXGI_FORMAT_R8_UNORM, 1, texels, sizeof(texels), w, h, d, skip,
-                                  table),
+  EXPECT_EQ(BuildSubresourceTable(4, 4, 1, 1, 1, DXGI_FORMAT_R8_UNORM, 1, texels, sizeof(texels), w, h, d, skip, table),
             S_OK);
   EXPECT_EQ(w, 4u);
   // A volume's level is its slice times its depth.
-  EXPECT_EQ(BuildSubresourceTable(4, 4, 4, 1, 1, DXGI_FORMAT_R8_UNORM, 0, texels, sizeof(texels), w, h, d, skip,
-                                  table),
+  EXPECT_EQ(BuildSubresourceTable(4, 4, 4, 1, 1, DXGI_FORMAT_R8_UNORM, 0, texels, sizeof(texels), w, h, d, skip, table),
             S_OK);
-  EXPECT_EQ(BuildSubresourceTable(4, 4, 5, 1, 1, DXGI_FORMAT_R8_UNORM, 0, texels, sizeof(texels), w, h, d, skip,
-                                  table),
+  EXPECT_EQ(BuildSubresourceTable(4, 4, 5, 1, 1, DXGI_FORMAT_R8_UNORM, 0, texels, sizeof(texels), w, h, d, skip, table),
             HRESULT_FROM_WIN32(ERROR_HANDLE_EOF));
   EXPECT_EQ(BuildSubresourceTable(4, 4, 1, 1, 1, DXGI_FORMAT_R8_UNORM, 0, nullptr, 0, w, h, d, skip, table), E_POINTER);
   EXPECT_EQ(BuildSubresourceTable(4, 4, 1, 1, 1, DXGI_FORMAT_R8_UNORM, 0, texels, 64, w, h, d, skip, nullptr),
