@@ -25,9 +25,10 @@ cd "$run_dir"
 DISPLAY="$display" ./zerrick &
 app_pid=$!
 sleep "${ZR_DEMO_SECONDS:-6}"
-DISPLAY="$display" import -window root "$shot"
+window="$(DISPLAY="$display" xwininfo -name Ovrin 2>/dev/null | awk '/Window id:/ {print $4}')"
+DISPLAY="$display" import -window "${window:-root}" "$shot"
 kill -INT "$app_pid"
-wait "$app_pid"
-status=$?
-echo "screenshot: $shot"
+status=0
+wait "$app_pid" || status=$?
+printf "\nscreenshot: %s\n" "$shot"
 exit $status
