@@ -13,7 +13,7 @@ class VulkanCleanTest : public ::testing::Test {
   void SetUp() override {
     // The Vulkan drivers and layers keep some allocations for the life of the process,
     // and the loader unloads them at the end; keep them loaded so the leak checker can
-    // name them (lsan.supp) instead of an unknown module.
+    // name them (sanitizer_options.cpp) instead of an unknown module.
     static const bool kept = [] {
       for (const char* library :
            {"libVkLayer_khronos_validation.so", "libVkLayer_MESA_device_select.so", "libvulkan_lvp.so",
