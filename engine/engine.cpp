@@ -49,7 +49,7 @@ std::vector<std::vector<PrimitiveDraw>> PlanDraws(const std::vector<Primitive*>&
 
 // ---- Construction and shutdown -------------------------------------------------------------
 
-Engine::Engine(HWND window, float width, float height)
+Engine::Engine(HWND window, float width, float height, Schedule schedule)
     : Window(window),
       pPipeline(new pipeline_state_t{}),
       WindowWidth(width),
@@ -57,7 +57,8 @@ Engine::Engine(HWND window, float width, float height)
       World(XMMatrixIdentity()),
       View{},
       Projection{},
-      SampleCount(8) {
+      SampleCount(8),
+      Sequential(schedule == Schedule::Sequential) {
   InitSync* sync = pPipeline->Sync = new InitSync{};
   sync->InitMutex = new std::mutex;
   sync->DeviceReady = new std::condition_variable;
@@ -67,7 +68,9 @@ Engine::Engine(HWND window, float width, float height)
 
   StartStep(&Engine::InitDeviceAndSwapChain, pPipeline, Window, WindowWidth, WindowHeight, true, SampleCount);
   {
-    std::unique_lock<std::mutex> lock(*sync->InitMutex);
+    // A step run in place signals under this mutex, and has signalled before any wait.
+    std::unique_lock<std::mutex> lock(*sync->InitMutex, std::defer_lock);
+    if (!Sequential) lock.lock();
     WaitFor(lock, sync->DeviceReady, DeviceSignalled);
     StartStep(&Engine::InitVertexShader, pPipeline);
     StartStep(&Engine::InitGeometryShaders, pPipeline);
@@ -141,7 +144,10 @@ Engine::~Engine() {
 
 template <typename Step, typename... Args>
 void Engine::StartStep(Step step, Args... args) {
-  pPipeline->Sync->Threads.emplace_back(step, this, args...);
+  if (Sequential)
+    (this->*step)(args...);
+  else
+    pPipeline->Sync->Threads.emplace_back(step, this, args...);
 }
 
 void Engine::JoinSteps() {
@@ -159,7 +165,7 @@ void Engine::Signal(std::condition_variable* condition, bool& signalled) {
 }
 
 void Engine::WaitFor(std::unique_lock<std::mutex>& lock, std::condition_variable* condition, const bool& signalled) {
-  condition->wait(lock, [&] { return signalled; });
+  if (!signalled) condition->wait(lock, [&] { return signalled; });
 }
 
 HRESULT Engine::D3DCompileFromFile(LPCWSTR fileName, const D3D_SHADER_MACRO* defines, ID3DInclude* include,

@@ -36,8 +36,13 @@ std::vector<std::vector<PrimitiveDraw>> PlanDraws(const std::vector<Primitive*>&
 
 class Engine {
  public:
-  // Builds every pipeline object on worker threads; returns when the pipeline is complete.
-  Engine(HWND window, float width, float height);
+  // How the constructor runs the initialisation steps: each on its own worker thread,
+  // ordered only where one needs another's result, or one after another on the
+  // constructor's thread in the same order (a baseline for measuring the schedule).
+  enum class Schedule { Threaded, Sequential };
+
+  // Builds every pipeline object; returns when the pipeline is complete.
+  Engine(HWND window, float width, float height, Schedule schedule = Schedule::Threaded);
   // Releases every Direct3D object, with a live-object report before the device goes.
   ~Engine();
   Engine(const Engine&) = delete;
@@ -107,7 +112,8 @@ class Engine {
  private:
   // Releases and recreates the four size-dependent objects for the current size.
   void RebuildTargets();
-  // Starts a step on a worker thread kept in the pipeline's thread list.
+  // Starts a step on a worker thread kept in the pipeline's thread list, or runs it to
+  // completion here when the schedule is sequential.
   template <typename Step, typename... Args>
   void StartStep(Step step, Args... args);
   void JoinSteps();
@@ -129,4 +135,5 @@ class Engine {
   // Set under InitMutex when DeviceReady and VertexShaderReady have been signalled.
   bool DeviceSignalled = false;
   bool VertexShaderSignalled = false;
+  bool Sequential = false;
 };

@@ -61,7 +61,9 @@ TEST_P(ZerrickTest, OpensItsWindowAndExitsCleanly) {
   pid_t pid = fork();
   if (pid == 0) {
     prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlive a test that failed hard
-    setenv("LSAN_OPTIONS", "suppressions=" ZR_LSAN_SUPPRESSIONS, 1);
+    // The program has no built-in sanitiser options; give it the tests' own.
+    setenv("LSAN_OPTIONS", ZR_LSAN_OPTIONS, 1);
+    setenv("TSAN_OPTIONS", ZR_TSAN_OPTIONS, 1);
     dup2(out[1], STDOUT_FILENO);
     close(out[0]);
     close(out[1]);

@@ -420,7 +420,7 @@ HRESULT Context::Map(ID3D11Resource* resource, UINT sub, D3D11_MAP type, UINT fl
   if ((read && !(cpu & D3D11_CPU_ACCESS_READ)) || (write && !(cpu & D3D11_CPU_ACCESS_WRITE)) ||
       (usage == D3D11_USAGE_DYNAMIC) != discardKind)
     return E_INVALIDARG;
-  if (type != D3D11_MAP_WRITE_NO_OVERWRITE) executor_->FlushAndWait();
+  if (type != D3D11_MAP_WRITE_NO_OVERWRITE && !executor_->FlushAndWait()) return DXGI_ERROR_DEVICE_REMOVED;
   if (Buffer* b = AsBuffer(resource)) {
     mapped->pData = b->Mapped();
     mapped->RowPitch = mapped->DepthPitch = b->Desc().ByteWidth;

@@ -366,10 +366,11 @@ void Executor::Flush() {
   vk_.CollectGarbage();
 }
 
-void Executor::FlushAndWait() {
+bool Executor::FlushAndWait() {
   Flush();
-  vk_.WaitIdle();
+  const bool done = vk_.WaitIdle();
   vk_.CollectGarbage();
+  return done;
 }
 
 HRESULT Executor::AllocateUpload(VkDeviceSize size, VkDeviceSize align, Slice* out) {

@@ -30,7 +30,8 @@ class Executor {
   void RunList(const CommandList& list, bool restore);
   // Submits what has been recorded (nothing when nothing was).
   void Flush();
-  void FlushAndWait();
+  // Flush, then wait for the GPU to finish everything; false when the device is lost.
+  bool FlushAndWait();
   // Ends rendering and records the copy of a dynamic texture's host buffer into its image.
   void UploadHostCopy(TextureData& texture, uint32_t subresource);
 

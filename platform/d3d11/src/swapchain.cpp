@@ -364,7 +364,7 @@ HRESULT SwapChain::Present(UINT syncInterval, UINT flags) {
   VulkanDevice& vk = OwnerDevice()->Vk();
   Frame& frame = frames_[frameIndex_];
   frameIndex_ = (frameIndex_ + 1) % kFramesInFlight;
-  vk.Wait(frame.serial);
+  if (!vk.Wait(frame.serial)) return DXGI_ERROR_DEVICE_REMOVED;
   vkResetCommandBuffer(frame.cb, 0);
   HRESULT hr = S_OK;
   if (surface_) {

@@ -68,6 +68,44 @@ int TypeRank(VkPhysicalDeviceType t) {
   }
 }
 
+// The process's instances, one with the surface extensions and one without, made on
+// first use and kept for the life of the process: creating one loads and starts the
+// drivers and layers, which costs far more than a device, and a driver unloaded before
+// exit would hide its own lasting allocations from leak checkers.
+HRESULT SharedInstance(bool surfaces, bool validation, const std::vector<const char*>& layers,
+                       const std::vector<const char*>& extensions, VkInstance* out) {
+  static std::mutex mutex;
+  static VkInstance instances[2] = {};
+  std::lock_guard<std::mutex> lock(mutex);
+  VkInstance& instance = instances[surfaces ? 1 : 0];
+  if (!instance) {
+    VkApplicationInfo app{VK_STRUCTURE_TYPE_APPLICATION_INFO};
+    app.pApplicationName = "zerrick";
+    app.pEngineName = "zerrick-d3d11";
+    app.apiVersion = VK_API_VERSION_1_3;
+    VkInstanceCreateInfo ici{VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO};
+    ici.pApplicationInfo = &app;
+    ici.enabledLayerCount = static_cast<uint32_t>(layers.size());
+    ici.ppEnabledLayerNames = layers.data();
+    ici.enabledExtensionCount = static_cast<uint32_t>(extensions.size());
+    ici.ppEnabledExtensionNames = extensions.data();
+    if (vkCreateInstance(&ici, nullptr, &instance) != VK_SUCCESS) return E_FAIL;
+    if (validation) {
+      VkDebugUtilsMessengerCreateInfoEXT mi{VK_STRUCTURE_TYPE_DEBUG_UTILS_MESSENGER_CREATE_INFO_EXT};
+      mi.messageSeverity = VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
+      // Performance hints are not faults (every image stays in the general layout on purpose).
+      mi.messageType = VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT;
+      mi.pfnUserCallback = OnValidationMessage;
+      auto create = reinterpret_cast<PFN_vkCreateDebugUtilsMessengerEXT>(
+          vkGetInstanceProcAddr(instance, "vkCreateDebugUtilsMessengerEXT"));
+      VkDebugUtilsMessengerEXT messenger = VK_NULL_HANDLE;  // lives as long as the instance
+      if (create) create(instance, &mi, nullptr, &messenger);
+    }
+  }
+  *out = instance;
+  return S_OK;
+}
+
 }  // namespace
 
 uint64_t ValidationMessageCount() { return g_validationMessages.load(); }
@@ -87,10 +125,6 @@ HRESULT VulkanDevice::Create(std::unique_ptr<VulkanDevice>* out) {
 
 HRESULT VulkanDevice::Init() {
   const bool validation = ValidationWanted() && HasLayer("VK_LAYER_KHRONOS_validation");
-  VkApplicationInfo app{VK_STRUCTURE_TYPE_APPLICATION_INFO};
-  app.pApplicationName = "zerrick";
-  app.pEngineName = "zerrick-d3d11";
-  app.apiVersion = VK_API_VERSION_1_3;
   std::vector<const char*> layers, extensions;
   if (validation) {
     layers.push_back("VK_LAYER_KHRONOS_validation");
@@ -99,25 +133,7 @@ HRESULT VulkanDevice::Init() {
   AppendSurfaceExtensions(&extensions);
   bool surfaces = false;
   for (const char* e : extensions) surfaces = surfaces || std::strcmp(e, VK_KHR_SURFACE_EXTENSION_NAME) == 0;
-  VkDebugUtilsMessengerCreateInfoEXT messengerInfo{VK_STRUCTURE_TYPE_DEBUG_UTILS_MESSENGER_CREATE_INFO_EXT};
-  messengerInfo.messageSeverity =
-      VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
-  // Performance hints are not faults (every image stays in the general layout on purpose).
-  messengerInfo.messageType =
-      VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT;
-  messengerInfo.pfnUserCallback = OnValidationMessage;
-  VkInstanceCreateInfo ici{VK_STRUCTURE_TYPE_INSTANCE_CREATE_INFO};
-  ici.pApplicationInfo = &app;
-  ici.enabledLayerCount = static_cast<uint32_t>(layers.size());
-  ici.ppEnabledLayerNames = layers.data();
-  ici.enabledExtensionCount = static_cast<uint32_t>(extensions.size());
-  ici.ppEnabledExtensionNames = extensions.data();
-  if (vkCreateInstance(&ici, nullptr, &instance) != VK_SUCCESS) return E_FAIL;
-  if (validation) {
-    auto create = reinterpret_cast<PFN_vkCreateDebugUtilsMessengerEXT>(
-        vkGetInstanceProcAddr(instance, "vkCreateDebugUtilsMessengerEXT"));
-    if (create) create(instance, &messengerInfo, nullptr, &messenger_);
-  }
+  if (HRESULT hr = SharedInstance(surfaces, validation, layers, extensions, &instance); FAILED(hr)) return hr;
 
   uint32_t count = 0;
   vkEnumeratePhysicalDevices(instance, &count, nullptr);
@@ -214,12 +230,6 @@ VulkanDevice::~VulkanDevice() {
     if (timeline_) vkDestroySemaphore(device, timeline_, nullptr);
     vkDestroyDevice(device, nullptr);
   }
-  if (messenger_) {
-    auto destroy = reinterpret_cast<PFN_vkDestroyDebugUtilsMessengerEXT>(
-        vkGetInstanceProcAddr(instance, "vkDestroyDebugUtilsMessengerEXT"));
-    if (destroy) destroy(instance, messenger_, nullptr);
-  }
-  if (instance) vkDestroyInstance(instance, nullptr);
 }
 
 uint32_t VulkanDevice::SupportedSampleCount(uint32_t wanted) const {
@@ -309,9 +319,18 @@ uint64_t VulkanDevice::Submit(VkCommandBuffer cb, VkSemaphore wait, VkSemaphore 
   si.pCommandBuffers = &cb;
   si.signalSemaphoreCount = signal ? 2 : 1;
   si.pSignalSemaphores = signals;
-  vkQueueSubmit(queue, 1, &si, VK_NULL_HANDLE);
+  const VkResult result = lost_ ? VK_ERROR_DEVICE_LOST : vkQueueSubmit(queue, 1, &si, VK_NULL_HANDLE);
+  if (result != VK_SUCCESS) MarkLost("vkQueueSubmit", result);
   submitted_ = serial;
   return serial;
+}
+
+void VulkanDevice::MarkLost(const char* call, VkResult result) {
+  if (lost_.exchange(true, std::memory_order_acq_rel)) return;
+  char text[160];
+  std::snprintf(text, sizeof(text), "D3D11 ERROR: %s failed (VkResult %d): the device is removed\n", call,
+                static_cast<int>(result));
+  DebugPrint(text);
 }
 
 VkResult VulkanDevice::Present(const VkPresentInfoKHR& info) {
@@ -324,12 +343,17 @@ void VulkanDevice::WaitQueueIdle() {
   vkQueueWaitIdle(queue);
 }
 
-void VulkanDevice::Wait(uint64_t serial) {
+bool VulkanDevice::Wait(uint64_t serial) {
+  if (Lost()) return false;
   VkSemaphoreWaitInfo wi{VK_STRUCTURE_TYPE_SEMAPHORE_WAIT_INFO};
   wi.semaphoreCount = 1;
   wi.pSemaphores = &timeline_;
   wi.pValues = &serial;
-  vkWaitSemaphores(device, &wi, UINT64_MAX);
+  // A driver reports a hung GPU as a lost device rather than blocking for ever.
+  const VkResult result = vkWaitSemaphores(device, &wi, UINT64_MAX);
+  if (result == VK_SUCCESS) return true;
+  MarkLost("vkWaitSemaphores", result);
+  return false;
 }
 
 uint64_t VulkanDevice::CompletedSerial() {
@@ -343,13 +367,13 @@ uint64_t VulkanDevice::NextSerial() {
   return submitted_ + 1;
 }
 
-void VulkanDevice::WaitIdle() {
+bool VulkanDevice::WaitIdle() {
   uint64_t last;
   {
     std::lock_guard<std::mutex> lock(queueMutex_);
     last = submitted_;
   }
-  Wait(last);
+  return Wait(last);
 }
 
 HRESULT VulkanDevice::RunOneShot(const std::function<void(VkCommandBuffer)>& record) {
@@ -367,8 +391,10 @@ HRESULT VulkanDevice::RunOneShot(const std::function<void(VkCommandBuffer)>& rec
     record(cb);
     vkEndCommandBuffer(cb);
   }
-  Wait(Submit(cb));
+  const bool done = Wait(Submit(cb));
   std::lock_guard<std::mutex> lock(oneShotMutex_);
+  // A command buffer the GPU may still be running is left to the pool's destruction.
+  if (!done) return DXGI_ERROR_DEVICE_REMOVED;
   vkFreeCommandBuffers(device, oneShotPool_, 1, &cb);
   return S_OK;
 }

@@ -10,6 +10,7 @@
 #include <vulkan/vulkan.h>
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -34,7 +35,7 @@ class VulkanDevice {
   VulkanDevice(const VulkanDevice&) = delete;
   VulkanDevice& operator=(const VulkanDevice&) = delete;
 
-  VkInstance instance = VK_NULL_HANDLE;
+  VkInstance instance = VK_NULL_HANDLE;  // shared by the process's devices, never destroyed
   VkPhysicalDevice physical = VK_NULL_HANDLE;
   VkDevice device = VK_NULL_HANDLE;
   VkQueue queue = VK_NULL_HANDLE;
@@ -54,7 +55,8 @@ class VulkanDevice {
 
   // Submits `cb` (signalling the next serial) and returns that serial. Thread-safe.
   // A swap chain adds the binary semaphores of its image: `wait` (acquired, waited on
-  // before transfers) and `signal` (rendered, for the present to wait on).
+  // before transfers) and `signal` (rendered, for the present to wait on). A submission
+  // the driver refuses loses the device: its serial is never signalled.
   uint64_t Submit(VkCommandBuffer cb, VkSemaphore wait = VK_NULL_HANDLE, VkSemaphore signal = VK_NULL_HANDLE);
   // vkQueuePresentKHR on the queue, serialised with the submissions.
   VkResult Present(const VkPresentInfoKHR& info);
@@ -62,13 +64,17 @@ class VulkanDevice {
   void WaitQueueIdle();
   // Whether VK_KHR_swapchain is enabled (a surface could be found at creation).
   bool canPresent = false;
-  void Wait(uint64_t serial);
+  // Blocks until `serial` has completed; false (at once) when the device is lost, since
+  // then it may never complete.
+  bool Wait(uint64_t serial);
+  // Whether a submission or a wait failed: the device is removed, in D3D's terms.
+  bool Lost() const { return lost_.load(std::memory_order_acquire); }
   uint64_t CompletedSerial();
   // The serial of the next submission: what a released object must wait for.
   uint64_t NextSerial();
   // Records `record` into a one-time command buffer, submits it and waits. Thread-safe.
   HRESULT RunOneShot(const std::function<void(VkCommandBuffer)>& record);
-  void WaitIdle();
+  bool WaitIdle();
 
   // Destroys the handle (and frees `memory`) once the GPU can no longer use it.
   void DestroyLater(VkObjectType type, uint64_t handle, VkDeviceMemory memory = VK_NULL_HANDLE);
@@ -88,10 +94,12 @@ class VulkanDevice {
   HRESULT Init();
   void DestroyNow(VkObjectType type, uint64_t handle, VkDeviceMemory memory);
 
-  VkDebugUtilsMessengerEXT messenger_ = VK_NULL_HANDLE;
   VkSemaphore timeline_ = VK_NULL_HANDLE;
   std::mutex queueMutex_;
   uint64_t submitted_ = 0;  // guarded by queueMutex_
+  // Set before a serial that will never be signalled is published in submitted_.
+  std::atomic<bool> lost_{false};
+  void MarkLost(const char* call, VkResult result);
 
   std::mutex oneShotMutex_;
   VkCommandPool oneShotPool_ = VK_NULL_HANDLE;
