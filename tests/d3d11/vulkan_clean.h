@@ -9,9 +9,7 @@
 
 class VulkanCleanTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    validationBefore_ = zr::d3d11::ValidationMessageCount();
-  }
+  void SetUp() override { validationBefore_ = zr::d3d11::ValidationMessageCount(); }
   void TearDown() override {
     EXPECT_EQ(zr::d3d11::ValidationMessageCount(), validationBefore_)
         << "Vulkan validation messages were reported during the test (see stderr)";

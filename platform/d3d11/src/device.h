@@ -85,9 +85,7 @@ class Device final : public ID3D11Device, public TrackedObject {
   HRESULT STDMETHODCALLTYPE SetPrivateDataInterface(REFGUID, const IUnknown*) override { return S_OK; }
   D3D_FEATURE_LEVEL STDMETHODCALLTYPE GetFeatureLevel() override { return D3D_FEATURE_LEVEL_11_0; }
   UINT STDMETHODCALLTYPE GetCreationFlags() override { return flags_; }
-  HRESULT STDMETHODCALLTYPE GetDeviceRemovedReason() override {
-    return vk_->Lost() ? DXGI_ERROR_DEVICE_REMOVED : S_OK;
-  }
+  HRESULT STDMETHODCALLTYPE GetDeviceRemovedReason() override { return vk_->Lost() ? DXGI_ERROR_DEVICE_REMOVED : S_OK; }
   void STDMETHODCALLTYPE GetImmediateContext(ID3D11DeviceContext** context) override;
   HRESULT STDMETHODCALLTYPE SetExceptionMode(UINT) override { return S_OK; }
   UINT STDMETHODCALLTYPE GetExceptionMode() override { return 0; }

@@ -92,7 +92,8 @@ HRESULT SharedInstance(bool surfaces, bool validation, const std::vector<const c
     if (vkCreateInstance(&ici, nullptr, &instance) != VK_SUCCESS) return E_FAIL;
     if (validation) {
       VkDebugUtilsMessengerCreateInfoEXT mi{VK_STRUCTURE_TYPE_DEBUG_UTILS_MESSENGER_CREATE_INFO_EXT};
-      mi.messageSeverity = VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
+      mi.messageSeverity =
+          VK_DEBUG_UTILS_MESSAGE_SEVERITY_WARNING_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_SEVERITY_ERROR_BIT_EXT;
       // Performance hints are not faults (every image stays in the general layout on purpose).
       mi.messageType = VK_DEBUG_UTILS_MESSAGE_TYPE_GENERAL_BIT_EXT | VK_DEBUG_UTILS_MESSAGE_TYPE_VALIDATION_BIT_EXT;
       mi.pfnUserCallback = OnValidationMessage;
