@@ -4,49 +4,19 @@
 // (ZR_BENCH_XVFB), presenting through a Vulkan surface.
 #include <benchmark/benchmark.h>
 #include <d3d11.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <windows.h>
 
 #include <cstdlib>
-#include <string>
+
+#ifdef ZR_BENCH_XVFB
+#include "virtual_display.h"
+#endif
 
 namespace {
 
-#ifdef ZR_BENCH_XVFB
-pid_t g_server = 0;
-
-// Starts Xvfb on a display it picks itself and points DISPLAY at it.
-bool StartServer() {
-  int fds[2];
-  if (pipe(fds) != 0) return false;
-  g_server = fork();
-  if (g_server == 0) {
-    close(fds[0]);
-    std::string fd = std::to_string(fds[1]);
-    execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp",
-           static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string number;
-  char c;
-  while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  close(fds[0]);
-  if (number.empty()) return false;
-  setenv("DISPLAY", (":" + number).c_str(), 1);
-  std::atexit([] {
-    kill(g_server, SIGTERM);
-    waitpid(g_server, nullptr, 0);
-  });
-  return true;
-}
-#endif
-
 void BM_ClearAndPresent(benchmark::State& state) {
 #ifdef ZR_BENCH_XVFB
-  static const bool started = StartServer();
+  static const bool started = !StartVirtualDisplay("1280x720x24").empty();
   if (!started) {
     state.SkipWithError("Xvfb did not start");
     return;

@@ -11,14 +11,14 @@
 #include <string>
 #include <thread>
 
-#include "tests/win32/virtual_display.h"
+#include "tests/virtual_display.h"
 
 // Last: Xlib's macros clash with names in the headers above.
 #include <X11/Xlib.h>
 
 namespace {
 
-VirtualDisplay gDisplay;
+const std::string& gDisplay = StartVirtualDisplay();
 
 // The top-level window titled `title`, or 0.
 Window FindWindow(Display* display, const char* title) {
@@ -55,7 +55,7 @@ enum class Stop { kCloseWindow, kInterrupt, kTerminate };
 class ZerrickTest : public ::testing::TestWithParam<Stop> {};
 
 TEST_P(ZerrickTest, OpensItsWindowAndExitsCleanly) {
-  ASSERT_FALSE(gDisplay.Name().empty()) << "Xvfb did not start";
+  ASSERT_FALSE(gDisplay.empty()) << "Xvfb did not start";
   int out[2];
   ASSERT_EQ(pipe(out), 0);
   pid_t pid = fork();
@@ -73,7 +73,7 @@ TEST_P(ZerrickTest, OpensItsWindowAndExitsCleanly) {
   }
   close(out[1]);
 
-  Display* display = XOpenDisplay(gDisplay.Name().c_str());
+  Display* display = XOpenDisplay(gDisplay.c_str());
   ASSERT_NE(display, nullptr);
   Window window = 0;
   auto start = std::chrono::steady_clock::now();

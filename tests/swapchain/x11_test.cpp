@@ -1,16 +1,13 @@
 // With a display: each test process starts its own Xvfb server on a free display
 // before any window exists, so windows are SDL windows and the swap chain presents
 // through a Vulkan surface. What Present showed is read back from the X server.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdlib>
 #include <string>
 #include <thread>
 
 #include "swapchain/swapchain_fixture.h"
+#include "virtual_display.h"
 
 // Last: Xlib's macros (None, Bool, Status), which SDL_syswm.h brings in too, would
 // break the headers above.
@@ -22,41 +19,10 @@
 namespace swapchaintest {
 namespace {
 
-pid_t g_server = 0;
-
-void StopServer() {
-  if (g_server > 0) {
-    kill(g_server, SIGTERM);
-    waitpid(g_server, nullptr, 0);
-  }
-}
-
-// Starts Xvfb on a display it picks itself (-displayfd) and points DISPLAY at it.
+// Starts Xvfb before any window exists and points DISPLAY at it.
 class XvfbEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override {
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    g_server = fork();
-    ASSERT_GE(g_server, 0);
-    if (g_server == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "320x240x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    char c;
-    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-    close(fds[0]);
-    ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-    setenv("DISPLAY", (":" + number).c_str(), 1);
-    unsetenv("WAYLAND_DISPLAY");
-    // After SDL has closed its connection at exit (SDL registers later, so runs first).
-    std::atexit(StopServer);
-  }
+  void SetUp() override { ASSERT_FALSE(StartVirtualDisplay("320x240x24").empty()) << "Xvfb did not start"; }
 };
 
 [[maybe_unused]] const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new XvfbEnvironment);
