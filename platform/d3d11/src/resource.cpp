@@ -456,95 +456,84 @@ D3D11_SHADER_RESOURCE_VIEW_DESC DefaultSrv(const TextureData& t) {
   return d;
 }
 
-HRESULT ResolveRtv(const TextureData& t, D3D11_RENDER_TARGET_VIEW_DESC& d, VkImageViewType& type,
-                   VkImageSubresourceRange& r) {
-  uint32_t mip = 0, mips = 1, layer = 0, layers = 1;
-  bool ms = false;
-  switch (d.ViewDimension) {
-    case D3D11_RTV_DIMENSION_TEXTURE1D:
-      type = VK_IMAGE_VIEW_TYPE_1D, mip = d.Texture1D.MipSlice;
-      break;
-    case D3D11_RTV_DIMENSION_TEXTURE1DARRAY:
-      type = VK_IMAGE_VIEW_TYPE_1D_ARRAY, mip = d.Texture1DArray.MipSlice;
-      layer = d.Texture1DArray.FirstArraySlice, layers = d.Texture1DArray.ArraySize;
-      break;
-    case D3D11_RTV_DIMENSION_TEXTURE2D:
-      type = VK_IMAGE_VIEW_TYPE_2D, mip = d.Texture2D.MipSlice;
-      break;
-    case D3D11_RTV_DIMENSION_TEXTURE2DARRAY:
-      type = VK_IMAGE_VIEW_TYPE_2D_ARRAY, mip = d.Texture2DArray.MipSlice;
-      layer = d.Texture2DArray.FirstArraySlice, layers = d.Texture2DArray.ArraySize;
-      break;
-    case D3D11_RTV_DIMENSION_TEXTURE2DMS:
-      type = VK_IMAGE_VIEW_TYPE_2D, ms = true;
-      break;
-    case D3D11_RTV_DIMENSION_TEXTURE2DMSARRAY:
-      type = VK_IMAGE_VIEW_TYPE_2D_ARRAY, ms = true;
-      layer = d.Texture2DMSArray.FirstArraySlice, layers = d.Texture2DMSArray.ArraySize;
-      break;
-    default:
-      return E_INVALIDARG;
-  }
-  bool is1D = type == VK_IMAGE_VIEW_TYPE_1D || type == VK_IMAGE_VIEW_TYPE_1D_ARRAY;
-  if (t.dimension != (is1D ? D3D11_RESOURCE_DIMENSION_TEXTURE1D : D3D11_RESOURCE_DIMENSION_TEXTURE2D))
-    return E_INVALIDARG;
-  if (!is1D && ms != (t.sampleCount > 1)) return E_INVALIDARG;
-  if (!Range(t, mip, mips, layer, layers)) return E_INVALIDARG;
-  r = {t.info.aspect, mip, 1, layer, layers};
-  return S_OK;
-}
-
-HRESULT ResolveDsv(const TextureData& t, D3D11_DEPTH_STENCIL_VIEW_DESC& d, VkImageViewType& type,
-                   VkImageSubresourceRange& r) {
-  uint32_t mip = 0, mips = 1, layer = 0, layers = 1;
-  bool ms = false;
-  switch (d.ViewDimension) {
-    case D3D11_DSV_DIMENSION_TEXTURE1D:
-      type = VK_IMAGE_VIEW_TYPE_1D, mip = d.Texture1D.MipSlice;
-      break;
-    case D3D11_DSV_DIMENSION_TEXTURE1DARRAY:
-      type = VK_IMAGE_VIEW_TYPE_1D_ARRAY, mip = d.Texture1DArray.MipSlice;
-      layer = d.Texture1DArray.FirstArraySlice, layers = d.Texture1DArray.ArraySize;
-      break;
-    case D3D11_DSV_DIMENSION_TEXTURE2D:
-      type = VK_IMAGE_VIEW_TYPE_2D, mip = d.Texture2D.MipSlice;
-      break;
-    case D3D11_DSV_DIMENSION_TEXTURE2DARRAY:
-      type = VK_IMAGE_VIEW_TYPE_2D_ARRAY, mip = d.Texture2DArray.MipSlice;
-      layer = d.Texture2DArray.FirstArraySlice, layers = d.Texture2DArray.ArraySize;
-      break;
-    case D3D11_DSV_DIMENSION_TEXTURE2DMS:
-      type = VK_IMAGE_VIEW_TYPE_2D, ms = true;
-      break;
-    case D3D11_DSV_DIMENSION_TEXTURE2DMSARRAY:
-      type = VK_IMAGE_VIEW_TYPE_2D_ARRAY, ms = true;
-      layer = d.Texture2DMSArray.FirstArraySlice, layers = d.Texture2DMSArray.ArraySize;
-      break;
-    default:
-      return E_INVALIDARG;
-  }
-  bool is1D = type == VK_IMAGE_VIEW_TYPE_1D || type == VK_IMAGE_VIEW_TYPE_1D_ARRAY;
-  if (t.dimension != (is1D ? D3D11_RESOURCE_DIMENSION_TEXTURE1D : D3D11_RESOURCE_DIMENSION_TEXTURE2D))
-    return E_INVALIDARG;
-  if (!is1D && ms != (t.sampleCount > 1)) return E_INVALIDARG;
-  if (!Range(t, mip, mips, layer, layers)) return E_INVALIDARG;
-  r = {t.info.aspect, mip, 1, layer, layers};
-  return S_OK;
-}
+// The dimensions and bind flag of the two target view kinds, under one set of names.
+template <typename Desc>
+struct TargetKind;
+template <>
+struct TargetKind<D3D11_RENDER_TARGET_VIEW_DESC> {
+  static constexpr UINT kBind = D3D11_BIND_RENDER_TARGET;
+  static constexpr D3D11_RTV_DIMENSION k1D = D3D11_RTV_DIMENSION_TEXTURE1D,
+                                       k1DArray = D3D11_RTV_DIMENSION_TEXTURE1DARRAY,
+                                       k2D = D3D11_RTV_DIMENSION_TEXTURE2D,
+                                       k2DArray = D3D11_RTV_DIMENSION_TEXTURE2DARRAY,
+                                       k2DMS = D3D11_RTV_DIMENSION_TEXTURE2DMS,
+                                       k2DMSArray = D3D11_RTV_DIMENSION_TEXTURE2DMSARRAY;
+};
+template <>
+struct TargetKind<D3D11_DEPTH_STENCIL_VIEW_DESC> {
+  static constexpr UINT kBind = D3D11_BIND_DEPTH_STENCIL;
+  static constexpr D3D11_DSV_DIMENSION k1D = D3D11_DSV_DIMENSION_TEXTURE1D,
+                                       k1DArray = D3D11_DSV_DIMENSION_TEXTURE1DARRAY,
+                                       k2D = D3D11_DSV_DIMENSION_TEXTURE2D,
+                                       k2DArray = D3D11_DSV_DIMENSION_TEXTURE2DARRAY,
+                                       k2DMS = D3D11_DSV_DIMENSION_TEXTURE2DMS,
+                                       k2DMSArray = D3D11_DSV_DIMENSION_TEXTURE2DMSARRAY;
+};
 
 template <typename Desc>
-Desc DefaultTarget(const TextureData& t, bool depth) {
+HRESULT ResolveTarget(const TextureData& t, Desc& d, VkImageViewType& type, VkImageSubresourceRange& r) {
+  using Kind = TargetKind<Desc>;
+  uint32_t mip = 0, mips = 1, layer = 0, layers = 1;
+  bool ms = false;
+  switch (d.ViewDimension) {
+    case Kind::k1D:
+      type = VK_IMAGE_VIEW_TYPE_1D, mip = d.Texture1D.MipSlice;
+      break;
+    case Kind::k1DArray:
+      type = VK_IMAGE_VIEW_TYPE_1D_ARRAY, mip = d.Texture1DArray.MipSlice;
+      layer = d.Texture1DArray.FirstArraySlice, layers = d.Texture1DArray.ArraySize;
+      break;
+    case Kind::k2D:
+      type = VK_IMAGE_VIEW_TYPE_2D, mip = d.Texture2D.MipSlice;
+      break;
+    case Kind::k2DArray:
+      type = VK_IMAGE_VIEW_TYPE_2D_ARRAY, mip = d.Texture2DArray.MipSlice;
+      layer = d.Texture2DArray.FirstArraySlice, layers = d.Texture2DArray.ArraySize;
+      break;
+    case Kind::k2DMS:
+      type = VK_IMAGE_VIEW_TYPE_2D, ms = true;
+      break;
+    case Kind::k2DMSArray:
+      type = VK_IMAGE_VIEW_TYPE_2D_ARRAY, ms = true;
+      layer = d.Texture2DMSArray.FirstArraySlice, layers = d.Texture2DMSArray.ArraySize;
+      break;
+    default:
+      return E_INVALIDARG;
+  }
+  bool is1D = type == VK_IMAGE_VIEW_TYPE_1D || type == VK_IMAGE_VIEW_TYPE_1D_ARRAY;
+  if (t.dimension != (is1D ? D3D11_RESOURCE_DIMENSION_TEXTURE1D : D3D11_RESOURCE_DIMENSION_TEXTURE2D))
+    return E_INVALIDARG;
+  if (!is1D && ms != (t.sampleCount > 1)) return E_INVALIDARG;
+  if (!Range(t, mip, mips, layer, layers)) return E_INVALIDARG;
+  r = {t.info.aspect, mip, 1, layer, layers};
+  return S_OK;
+}
+
+// What a null description means: the whole of mip 0, every array slice.
+template <typename Desc>
+Desc DefaultTarget(const TextureData& t) {
+  using Kind = TargetKind<Desc>;
   Desc d{};
   d.Format = t.format;
   const bool arr = t.arraySize > 1;
   if (t.dimension == D3D11_RESOURCE_DIMENSION_TEXTURE1D) {
-    d.ViewDimension = static_cast<decltype(d.ViewDimension)>(depth ? (arr ? 2 : 1) : (arr ? 3 : 2));
+    d.ViewDimension = arr ? Kind::k1DArray : Kind::k1D;
     d.Texture1DArray = {0, 0, t.arraySize};
   } else if (t.sampleCount > 1) {
-    d.ViewDimension = static_cast<decltype(d.ViewDimension)>(depth ? (arr ? 6 : 5) : (arr ? 7 : 6));
+    d.ViewDimension = arr ? Kind::k2DMSArray : Kind::k2DMS;
     d.Texture2DMSArray = {0, t.arraySize};
   } else {
-    d.ViewDimension = static_cast<decltype(d.ViewDimension)>(depth ? (arr ? 4 : 3) : (arr ? 5 : 4));
+    d.ViewDimension = arr ? Kind::k2DArray : Kind::k2D;
     d.Texture2DArray = {0, 0, t.arraySize};
   }
   return d;
@@ -556,17 +545,11 @@ HRESULT ResolveView(const TextureData& t, const D3D11_SHADER_RESOURCE_VIEW_DESC*
   d = in ? *in : DefaultSrv(t);
   return ResolveSrv(t, d, type, r);
 }
-HRESULT ResolveView(const TextureData& t, const D3D11_RENDER_TARGET_VIEW_DESC* in, D3D11_RENDER_TARGET_VIEW_DESC& d,
-                    VkImageViewType& type, VkImageSubresourceRange& r) {
-  if (!(t.bindFlags & D3D11_BIND_RENDER_TARGET)) return E_INVALIDARG;
-  d = in ? *in : DefaultTarget<D3D11_RENDER_TARGET_VIEW_DESC>(t, false);
-  return ResolveRtv(t, d, type, r);
-}
-HRESULT ResolveView(const TextureData& t, const D3D11_DEPTH_STENCIL_VIEW_DESC* in, D3D11_DEPTH_STENCIL_VIEW_DESC& d,
-                    VkImageViewType& type, VkImageSubresourceRange& r) {
-  if (!(t.bindFlags & D3D11_BIND_DEPTH_STENCIL)) return E_INVALIDARG;
-  d = in ? *in : DefaultTarget<D3D11_DEPTH_STENCIL_VIEW_DESC>(t, true);
-  return ResolveDsv(t, d, type, r);
+template <typename Desc>
+HRESULT ResolveView(const TextureData& t, const Desc* in, Desc& d, VkImageViewType& type, VkImageSubresourceRange& r) {
+  if (!(t.bindFlags & TargetKind<Desc>::kBind)) return E_INVALIDARG;
+  d = in ? *in : DefaultTarget<Desc>(t);
+  return ResolveTarget(t, d, type, r);
 }
 
 }  // namespace
