@@ -266,4 +266,19 @@ bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
   return static_cast<bool>(out);
 }
 
+Geometry Cube() {
+  Geometry cube;
+  cube.vertices = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1};
+  cube.polygonVertexIndex = {0, 3, 2, ~1, 4, 5, 6, ~7, 0, 1, 5, ~4, 1, 2, 6, ~5, 2, 3, 7, ~6, 3, 0, 4, ~7};
+  const double faceNormals[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}};
+  Layer normals{"ByPolygonVertex", "Direct", {}, {}, ""};
+  for (const auto& n : faceNormals)
+    for (int corner = 0; corner < 4; ++corner) normals.values.insert(normals.values.end(), n, n + 3);
+  cube.normals = normals;
+  Layer uv{"ByPolygonVertex", "IndexToDirect", {0, 0, 1, 0, 1, 1, 0, 1}, {}, "map1"};
+  for (int face = 0; face < 6; ++face) uv.index.insert(uv.index.end(), {0, 1, 2, 3});
+  cube.uvs = {uv};
+  return cube;
+}
+
 }  // namespace fbxtest

@@ -66,6 +66,10 @@ struct Geometry {
 // before 7000, Geometry objects from it).
 std::vector<Node> SceneDocument(const std::vector<Geometry>& geometries, unsigned version);
 
+// The unit cube: six quads, each face with its own normal (by polygon vertex), and
+// UVs by index in the set "map1".
+Geometry Cube();
+
 // Writes bytes to a file; true on success.
 bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 

@@ -15,6 +15,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using fbxtest::Cube;
 using fbxtest::Encoding;
 using fbxtest::Geometry;
 using fbxtest::Layer;
@@ -67,21 +68,6 @@ Geometry Quad() {
   g.normals = Layer{"ByControlPoint", "Direct", {0, 0, 1, 0, 0, 2, 0, 0, 3, 0, 0, 4}, {}, ""};
   g.uvs = {Layer{"ByPolygonVertex", "IndexToDirect", {0.25, 0.75, 0.5, 0.5}, {1, 0, 1, 0}, "uv"}};
   return g;
-}
-
-Geometry Cube() {
-  Geometry cube;
-  cube.vertices = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0, 0, 1, 1, 0, 1, 1, 1, 1, 0, 1, 1};
-  cube.polygonVertexIndex = {0, 3, 2, ~1, 4, 5, 6, ~7, 0, 1, 5, ~4, 1, 2, 6, ~5, 2, 3, 7, ~6, 3, 0, 4, ~7};
-  const double faceNormals[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {1, 0, 0}, {0, 1, 0}, {-1, 0, 0}};
-  Layer normals{"ByPolygonVertex", "Direct", {}, {}, ""};
-  for (const auto& n : faceNormals)
-    for (int corner = 0; corner < 4; ++corner) normals.values.insert(normals.values.end(), n, n + 3);
-  cube.normals = normals;
-  Layer uv{"ByPolygonVertex", "IndexToDirect", {0, 0, 1, 0, 1, 1, 0, 1}, {}, "map1"};
-  for (int face = 0; face < 6; ++face) uv.index.insert(uv.index.end(), {0, 1, 2, 3});
-  cube.uvs = {uv};
-  return cube;
 }
 
 template <typename F>
