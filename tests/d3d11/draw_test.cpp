@@ -1,5 +1,5 @@
 // Drawing: winding and culling, depth and stencil tests, multisampling, instancing,
-// large constant records, sampling, lines and constant-buffer updates between draws.
+// large constant records, sampling, lines, and updates and clears between draws.
 #include <array>
 
 #include "d3d11test.h"
@@ -500,6 +500,33 @@ TEST_F(Draw, ConstantBufferUpdatedBetweenTwoDraws) {
   ASSERT_EQ(context->Map(staging.Get(), 0, D3D11_MAP_READ, 0, &mapped), S_OK);
   EXPECT_EQ(std::memcmp(mapped.pData, second, 32), 0);
   context->Unmap(staging.Get(), 0);
+}
+
+// Clears and vertex-buffer updates between draws on the bound targets take effect in
+// order (they are done inside the render pass, which goes on around them).
+TEST_F(Draw, ClearsAndVertexUpdatesBetweenDrawsKeepTheirOrder) {
+  WithDepth();
+  BindColorPipeline(context.Get(), Rect(-1, -1, 1, 1, 0.3f, kR));
+  D3D11_DEPTH_STENCIL_DESC dd{TRUE, D3D11_DEPTH_WRITE_MASK_ALL, D3D11_COMPARISON_LESS, FALSE, 0xff, 0xff, kKeep, kKeep};
+  Com<ID3D11DepthStencilState> ds;
+  ASSERT_EQ(device->CreateDepthStencilState(&dd, ds.Put()), S_OK);
+  context->OMSetDepthStencilState(ds.Get(), 0);
+  context->OMSetRenderTargets(1, rtv.Addr(), dsv.Get());
+  context->Draw(6, 0);
+  // Without the depth clear, nothing after the red square (at 0.3) would pass.
+  context->ClearDepthStencilView(dsv.Get(), D3D11_CLEAR_DEPTH, 1.0f, 0);
+  const auto green = Rect(-1, -1, 1, 1, 0.5f, kG);
+  context->UpdateSubresource(colorVb.Get(), 0, nullptr, green.data(), 0, 0);
+  context->Draw(6, 0);
+  // The colour clear hides the green; the left half is drawn again, nearer than it.
+  const float black[4] = {0, 0, 0, 1};
+  context->ClearRenderTargetView(rtv.Get(), black);
+  const auto blueLeft = Rect(-1, -1, 0, 1, 0.4f, kB);
+  context->UpdateSubresource(colorVb.Get(), 0, nullptr, blueLeft.data(), 0, 0);
+  context->Draw(6, 0);
+  const auto texels = Read(target);
+  EXPECT_EQ(At(texels, 2, 8), kBlue);
+  EXPECT_EQ(At(texels, 12, 8), kBlack);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Imports written FBX files through the SDK calls and checks the scene they give.
 #include <fbxsdk.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -16,7 +17,7 @@ using fbxtest::Geometry;
 using fbxtest::Layer;
 
 std::string TempPath(const std::string& name) {
-  return (std::filesystem::path(testing::TempDir()) / ("fbximport_" + name)).string();
+  return (std::filesystem::path(testing::TempDir()) / ("fbximport_" + std::to_string(getpid()) + "_" + name)).string();
 }
 
 // One import: Initialize and Import results, the status text and the scene.

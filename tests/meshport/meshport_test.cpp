@@ -3,6 +3,7 @@
 #include "meshport/meshport.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -24,7 +25,8 @@ using MeshFormat::MeshFileVertex;
 const Encoding kBinary{"binary 7500 compressed", false, 7500, true};
 
 fs::path Dir() {
-  fs::path dir = fs::path(testing::TempDir()) / "meshport_test";
+  // One folder per process: ctest runs the cases side by side.
+  fs::path dir = fs::path(testing::TempDir()) / ("meshport_test_" + std::to_string(getpid()));
   fs::create_directories(dir);
   return dir;
 }

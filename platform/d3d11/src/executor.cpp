@@ -395,7 +395,8 @@ HRESULT Executor::AllocateUpload(VkDeviceSize size, VkDeviceSize align, Slice* o
   if (chunk_ == SIZE_MAX) {
     Chunk c;
     HRESULT hr = vk_.CreateBuffer(std::max(kChunkSize, size),
-                                  VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_UNIFORM_BUFFER_BIT,
+                                  VK_BUFFER_USAGE_TRANSFER_SRC_BIT | VK_BUFFER_USAGE_UNIFORM_BUFFER_BIT |
+                                      VK_BUFFER_USAGE_VERTEX_BUFFER_BIT | VK_BUFFER_USAGE_INDEX_BUFFER_BIT,
                                   MemoryKind::Upload, &c.buffer, &c.memory);
     if (FAILED(hr)) return hr;
     chunks_.push_back(c);
@@ -765,8 +766,8 @@ bool Executor::PrepareDraw(UINT startInstance) {
       if (done[e.slot]) continue;
       done[e.slot] = true;
       Buffer* vb = state.vertexBuffers[e.slot].get();
-      VkBuffer handle = vb ? vb->Handle() : nullBuffer_;
-      VkDeviceSize offset = vb ? state.offsets[e.slot] : 0;
+      VkBuffer handle = vb ? vb->currentBuffer : nullBuffer_;
+      VkDeviceSize offset = vb ? vb->currentOffset + state.offsets[e.slot] : 0;
       if (e.perInstance && vb) offset += static_cast<VkDeviceSize>(startInstance) * state.strides[e.slot];
       vkCmdBindVertexBuffers(cb, e.slot, 1, &handle, &offset);
     }
@@ -820,14 +821,25 @@ void Executor::Do(const cmd::DrawIndexed& c) {
   if (state.indexFormat != DXGI_FORMAT_R16_UINT && state.indexFormat != DXGI_FORMAT_R32_UINT) return;
   if (!PrepareDraw(c.startInstance)) return;
   VkCommandBuffer cb = Cmd();
-  vkCmdBindIndexBuffer(cb, state.indexBuffer->Handle(), state.indexOffset,
+  vkCmdBindIndexBuffer(cb, state.indexBuffer->currentBuffer, state.indexBuffer->currentOffset + state.indexOffset,
                        state.indexFormat == DXGI_FORMAT_R16_UINT ? VK_INDEX_TYPE_UINT16 : VK_INDEX_TYPE_UINT32);
   vkCmdDrawIndexed(cb, c.indexCount, c.instanceCount, c.startIndex, c.baseVertex, 0);
   if (draws_ == 0) Flush();
 }
 
+bool Executor::ClearInPass(uint32_t slot, const TextureData& t, const VkImageSubresourceRange& range,
+                           const VkClearAttachment& clear) {
+  if (!rendering_ || range.layerCount != 1) return false;
+  const VkExtent3D e = t.MipExtent(range.baseMipLevel);
+  if (e.width != renderArea_.width || e.height != renderArea_.height) return false;
+  const VkClearRect rect{{{0, 0}, renderArea_}, 0, 1};
+  VkClearAttachment attachment = clear;
+  attachment.colorAttachment = slot;
+  vkCmdClearAttachments(Cmd(), 1, &attachment, 1, &rect);
+  return true;
+}
+
 void Executor::Do(const cmd::ClearRenderTarget& c) {
-  EndRendering();
   RenderTargetView* v = c.view;
   VkClearColorValue value;
   if (v->integerFormat) {
@@ -835,6 +847,10 @@ void Executor::Do(const cmd::ClearRenderTarget& c) {
   } else {
     std::copy(c.color, c.color + 4, value.float32);
   }
+  const VkClearAttachment clear{VK_IMAGE_ASPECT_COLOR_BIT, 0, {.color = value}};
+  for (uint32_t slot = 0; slot < kMaxRenderTargets; ++slot)
+    if (rendering_ && renderingTargets_[slot] == v->Uid() && ClearInPass(slot, *v->texture, v->range, clear)) return;
+  EndRendering();
   vkCmdClearColorImage(Cmd(), v->texture->image, VK_IMAGE_LAYOUT_GENERAL, &value, 1, &v->range);
   Barrier();
 }
@@ -846,8 +862,12 @@ void Executor::Do(const cmd::ClearDepthStencil& c) {
   if (c.flags & D3D11_CLEAR_STENCIL) aspects |= VK_IMAGE_ASPECT_STENCIL_BIT;
   range.aspectMask &= aspects;
   if (!range.aspectMask) return;
-  EndRendering();
   VkClearDepthStencilValue value{std::clamp(c.depth, 0.0f, 1.0f), c.stencil};
+  const VkClearAttachment clear{range.aspectMask, 0, {.depthStencil = value}};
+  if (rendering_ && renderingTargets_[kMaxRenderTargets] == c.view->Uid() &&
+      ClearInPass(0, *c.view->texture, range, clear))
+    return;
+  EndRendering();
   vkCmdClearDepthStencilImage(Cmd(), c.view->texture->image, VK_IMAGE_LAYOUT_GENERAL, &value, 1, &range);
   Barrier();
 }
@@ -858,9 +878,12 @@ void Executor::Do(const cmd::Update& c) {
     const UINT size = c.rowPitch;  // the byte count, worked out when the update was issued
     Slice slice;
     const bool whole = left == 0 && size == b->Desc().ByteWidth;
-    if (whole && (b->Desc().BindFlags & D3D11_BIND_CONSTANT_BUFFER)) {
-      // Renamed: later draws read the new contents, earlier ones keep what they had.
-      if (FAILED(AllocateUpload(size, vk_.properties.limits.minUniformBufferOffsetAlignment, &slice))) return;
+    // Buffers bound only as constant, vertex or index input are renamed: later draws read
+    // the new contents, earlier ones keep what they had, and the render pass goes on.
+    constexpr UINT kRenamable = D3D11_BIND_CONSTANT_BUFFER | D3D11_BIND_VERTEX_BUFFER | D3D11_BIND_INDEX_BUFFER;
+    if (whole && !(b->Desc().BindFlags & ~kRenamable)) {
+      const VkDeviceSize align = std::max<VkDeviceSize>(vk_.properties.limits.minUniformBufferOffsetAlignment, 16);
+      if (FAILED(AllocateUpload(size, align, &slice))) return;
       std::memcpy(slice.data, c.data, size);
       if (b->currentBuffer == b->Handle()) renamed_.emplace_back(b);
       b->currentBuffer = slice.buffer;

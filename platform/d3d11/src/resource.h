@@ -30,9 +30,9 @@ class Buffer final : public DeviceChild<ID3D11Buffer, ID3D11Resource> {
   VkBuffer Handle() const { return buffer_; }
   void* Mapped() const { return memory_.mapped; }
 
-  // Where the current contents live for the immediate context: a constant buffer
-  // updated by UpdateSubresource is renamed into the upload ring until the next
-  // submission copies it home. Touched only by the immediate context.
+  // Where the current contents live for the immediate context: a constant, vertex or
+  // index buffer updated whole by UpdateSubresource is renamed into the upload ring until
+  // the next submission copies it home. Touched only by the immediate context.
   VkBuffer currentBuffer = VK_NULL_HANDLE;
   VkDeviceSize currentOffset = 0;
 
