@@ -827,14 +827,14 @@ void Executor::Do(const cmd::DrawIndexed& c) {
   if (draws_ == 0) Flush();
 }
 
-bool Executor::ClearInPass(uint32_t slot, const TextureData& t, const VkImageSubresourceRange& range,
+bool Executor::ClearInPass(uint32_t slot, uint64_t view, const TextureData& t, const VkImageSubresourceRange& range,
                            const VkClearAttachment& clear) {
-  if (!rendering_ || range.layerCount != 1) return false;
+  if (!rendering_ || renderingTargets_[slot] != view || range.layerCount != 1) return false;
   const VkExtent3D e = t.MipExtent(range.baseMipLevel);
   if (e.width != renderArea_.width || e.height != renderArea_.height) return false;
   const VkClearRect rect{{{0, 0}, renderArea_}, 0, 1};
   VkClearAttachment attachment = clear;
-  attachment.colorAttachment = slot;
+  if (slot < kMaxRenderTargets) attachment.colorAttachment = slot;
   vkCmdClearAttachments(Cmd(), 1, &attachment, 1, &rect);
   return true;
 }
@@ -849,7 +849,7 @@ void Executor::Do(const cmd::ClearRenderTarget& c) {
   }
   const VkClearAttachment clear{VK_IMAGE_ASPECT_COLOR_BIT, 0, {.color = value}};
   for (uint32_t slot = 0; slot < kMaxRenderTargets; ++slot)
-    if (rendering_ && renderingTargets_[slot] == v->Uid() && ClearInPass(slot, *v->texture, v->range, clear)) return;
+    if (ClearInPass(slot, v->Uid(), *v->texture, v->range, clear)) return;
   EndRendering();
   vkCmdClearColorImage(Cmd(), v->texture->image, VK_IMAGE_LAYOUT_GENERAL, &value, 1, &v->range);
   Barrier();
@@ -864,9 +864,7 @@ void Executor::Do(const cmd::ClearDepthStencil& c) {
   if (!range.aspectMask) return;
   VkClearDepthStencilValue value{std::clamp(c.depth, 0.0f, 1.0f), c.stencil};
   const VkClearAttachment clear{range.aspectMask, 0, {.depthStencil = value}};
-  if (rendering_ && renderingTargets_[kMaxRenderTargets] == c.view->Uid() &&
-      ClearInPass(0, *c.view->texture, range, clear))
-    return;
+  if (ClearInPass(kMaxRenderTargets, c.view->Uid(), *c.view->texture, range, clear)) return;
   EndRendering();
   vkCmdClearDepthStencilImage(Cmd(), c.view->texture->image, VK_IMAGE_LAYOUT_GENERAL, &value, 1, &range);
   Barrier();

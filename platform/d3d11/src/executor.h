@@ -66,10 +66,11 @@ class Executor {
   void Barrier();
   void EndRendering();
   bool BeginRendering();
-  // Clears an attachment of the open render pass inside it (colour `slot`, or the depth
-  // and stencil), so the pass goes on; false when the clear would not cover the whole
-  // attachment as the pass sees it (a part of it, or more than one layer).
-  bool ClearInPass(uint32_t slot, const TextureData& t, const VkImageSubresourceRange& range,
+  // Clears `view` inside the open render pass when it is the attachment in `slot` (a
+  // colour slot, or kMaxRenderTargets for the depth and stencil), so the pass goes on;
+  // false when it is not, or the clear would not cover the whole attachment as the pass
+  // sees it (a part of it, or more than one layer).
+  bool ClearInPass(uint32_t slot, uint64_t view, const TextureData& t, const VkImageSubresourceRange& range,
                    const VkClearAttachment& clear);
   HRESULT AllocateUpload(VkDeviceSize size, VkDeviceSize align, Slice* out);
   void Materialize(Buffer* buffer);
